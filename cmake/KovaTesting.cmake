@@ -1,0 +1,24 @@
+# kova_add_test(NAME name SOURCES ... [LIBS ...] [GUI])
+# One test executable per folder; tests are discovered at test time so that a sanitizer
+# build does not run them while building. GUI tests get the label "gui", the others "core".
+function(kova_add_test)
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(T_GUI AND NOT KOVA_GUI)
+    return()
+  endif()
+  find_package(GTest REQUIRED)
+  add_executable(${T_NAME} ${T_SOURCES})
+  kova_warnings(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest GTest::gtest_main Threads::Threads)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(T_GUI)
+    set(label gui)
+  else()
+    set(label core)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${label} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KOVA_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()
+include(GoogleTest)

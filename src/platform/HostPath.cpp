@@ -1,0 +1,183 @@
+#include "platform/HostPath.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+#include "platform/TextCodec.h"
+
+namespace fs = std::filesystem;
+
+namespace kova {
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v != nullptr && *v != '\0') ? std::string(v) : fallback;
+}
+
+bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+fs::path drivesHome() {
+    const char* drives = std::getenv("KOVA_DRIVES");
+    if (drives != nullptr && *drives != '\0') {
+        return drives;
+    }
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    fs::path base;
+    if (xdg != nullptr && *xdg != '\0') {
+        base = xdg;
+    } else {
+        base = fs::path(envOr("HOME", "/")) / ".local" / "share";
+    }
+    return base / "kova" / "drives";
+}
+
+std::vector<std::string> splitComponents(std::string_view text) {
+    std::vector<std::string> parts;
+    std::string current;
+    for (char c : text) {
+        if (c == '\\' || c == '/') {
+            if (!current.empty()) {
+                parts.push_back(current);
+                current.clear();
+            }
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) {
+        parts.push_back(current);
+    }
+    return parts;
+}
+
+// Appends one component, resolving it without regard to case when the exact name is missing
+// and exactly one entry of the directory matches.
+void appendResolved(fs::path& base, const std::string& component) {
+    if (component == "." || component == "..") {
+        base /= component;
+        return;
+    }
+    fs::path exact = base / component;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(exact, ec)) || !fs::is_directory(base, ec)) {
+        base = std::move(exact);
+        return;
+    }
+    fs::path match;
+    int matches = 0;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        if (equalsIgnoreAsciiCase(it->path().filename().string(), component)) {
+            match = it->path();
+            ++matches;
+        }
+    }
+    base = matches == 1 ? match : std::move(exact);
+}
+
+fs::path resolveUnder(fs::path base, std::string_view rest) {
+    for (const std::string& part : splitComponents(rest)) {
+        appendResolved(base, part);
+    }
+    return base;
+}
+
+}  // namespace
+
+fs::path driveRoot(char drive) {
+    const char letter = upper(drive);
+    const std::string var = std::string("KOVA_DRIVE_") + letter;
+    const char* set = std::getenv(var.c_str());
+    if (set != nullptr && *set != '\0') {
+        return set;
+    }
+    if (letter == 'Z') {
+        return "/";
+    }
+    return drivesHome() / std::string(1, static_cast<char>(letter - 'A' + 'a'));
+}
+
+fs::path hostPath(std::string_view path) {
+    if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') {
+        return resolveUnder(driveRoot(path[0]), path.substr(2));
+    }
+    if (!path.empty() && path[0] == '/') {
+        return resolveUnder("/", path);
+    }
+    if (!path.empty() && path[0] == '\\') {
+        const std::string cwd = windowsWorkingDirectory();
+        return resolveUnder(driveRoot(cwd[0]), path);
+    }
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    if (ec) {
+        cwd = ".";
+    }
+    return resolveUnder(cwd, path);
+}
+
+std::string windowsViewOf(const fs::path& host) {
+    const fs::path target = host.lexically_normal();
+    bool found = false;
+    std::size_t bestLength = 0;
+    char bestDrive = 'Z';
+    fs::path bestRest;
+    for (char d = 'A'; d <= 'Z'; ++d) {
+        std::error_code ec;
+        const fs::path root = fs::weakly_canonical(driveRoot(d), ec).lexically_normal();
+        if (ec) {
+            continue;
+        }
+        const fs::path rel = target.lexically_relative(root);
+        if (rel.empty() || *rel.begin() == "..") {
+            continue;
+        }
+        const std::size_t length = pathText(root).size();
+        if (!found || length > bestLength) {
+            found = true;
+            bestLength = length;
+            bestDrive = d;
+            bestRest = rel == "." ? fs::path() : rel;
+        }
+    }
+    if (!found) {
+        bestDrive = 'Z';
+        bestRest = target.relative_path();
+    }
+    std::string out = std::string(1, bestDrive) + ":\\";
+    for (char c : pathText(bestRest)) {
+        out += c == '/' ? '\\' : c;
+    }
+    return out;
+}
+
+std::string windowsWorkingDirectory() {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    if (ec) {
+        return "Z:\\";
+    }
+    return windowsViewOf(cwd);
+}
+
+fs::path systemDirectory() {
+    const char* set = std::getenv("KOVA_SYSTEM_DIR");
+    if (set != nullptr && *set != '\0') {
+        return set;
+    }
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return {};
+    }
+    return (exe.parent_path() / ".." / "lib" / "kova").lexically_normal();
+}
+
+std::string pathText(const fs::path& p) { return p.string(); }
+
+}  // namespace kova

@@ -1,0 +1,71 @@
+#include "controls/Dialogs.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+
+namespace kova {
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QtDialogs& qtDialogs() {
+    static QtDialogs instance;
+    return instance;
+}
+
+Dialogs* installed = nullptr;
+
+}  // namespace
+
+void QtDialogs::message(QWidget* parent, const std::string& text, const std::string& caption,
+                        MessageIcon icon) {
+    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::NoButton, parent);
+    // The station's buttons read in Chinese whatever the host locale is.
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool QtDialogs::question(QWidget* parent, const std::string& text, const std::string& caption,
+                         MessageIcon icon) {
+    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+int QtDialogs::runModal(QDialog& dialog) {
+    return dialog.exec();
+}
+
+Dialogs& dialogs() {
+    return installed != nullptr ? *installed : qtDialogs();
+}
+
+Dialogs* setDialogs(Dialogs* implementation) {
+    Dialogs* previous = installed != nullptr ? installed : &qtDialogs();
+    installed = implementation;
+    return previous;
+}
+
+}  // namespace kova

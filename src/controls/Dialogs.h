@@ -1,0 +1,71 @@
+#pragma once
+// The one door through which every window shows a message box, asks a Yes/No question or runs a
+// nested modal dialog. Windows call kova::dialogs(); tests install a DialogsRecorder so that they
+// see the exact text, caption and icon and answer without a human.
+
+#include <string>
+
+class QDialog;
+class QWidget;
+
+namespace kova {
+
+// The icon of a message box, as the Windows message-box kinds name them.
+enum class MessageIcon {
+    None,
+    Information,  // asterisk / information
+    Exclamation,  // exclamation / warning
+    Error,        // hand / stop / error
+    Question,
+};
+
+// Caption of every confirmation the tool asks.
+inline constexpr const char* kConfirmCaption = "提示";
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+
+    // A message box with one OK button; returns when it is dismissed. Texts are UTF-8.
+    virtual void message(QWidget* parent, const std::string& text, const std::string& caption,
+                         MessageIcon icon) = 0;
+
+    // A Yes/No question; true when the answer is Yes.
+    virtual bool question(QWidget* parent, const std::string& text,
+                          const std::string& caption = kConfirmCaption,
+                          MessageIcon icon = MessageIcon::Question) = 0;
+
+    // Runs the dialog modally and returns its result code (QDialog::done's value).
+    virtual int runModal(QDialog& dialog) = 0;
+};
+
+// Shows real Qt dialogs.
+class QtDialogs final : public Dialogs {
+  public:
+    void message(QWidget* parent, const std::string& text, const std::string& caption,
+                 MessageIcon icon) override;
+    bool question(QWidget* parent, const std::string& text, const std::string& caption,
+                  MessageIcon icon) override;
+    int runModal(QDialog& dialog) override;
+};
+
+// The implementation in use: a process-wide QtDialogs unless one was installed.
+Dialogs& dialogs();
+
+// Installs an implementation (nullptr restores the Qt one); returns the previous one. The caller
+// keeps ownership and must restore the previous one before destroying it.
+Dialogs* setDialogs(Dialogs* implementation);
+
+// Installs an implementation for the lifetime of the guard.
+class ScopedDialogs {
+  public:
+    explicit ScopedDialogs(Dialogs& implementation) : previous_(setDialogs(&implementation)) {}
+    ~ScopedDialogs() { setDialogs(previous_); }
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+
+  private:
+    Dialogs* previous_;
+};
+
+}  // namespace kova

@@ -62,10 +62,9 @@ class CALIB_API cClientLED {
   private:
     void FormSettingsPath();
     void ReadServerTitle(const char* section, const char* key);
-    void Send(std::uint64_t dataWord, std::uint32_t lengthWord, const void* block,
-              std::uint32_t blockSize);
-    bool SendTo(const char* titleGbk, std::uint64_t dataWord, std::uint32_t lengthWord,
-                const void* block, std::uint32_t blockSize);
+    void Send(std::uint64_t dataWord, std::uint32_t lengthWord, const std::string& block);
+    static bool SendTo(const std::string& title, std::uint64_t dataWord, std::uint32_t lengthWord,
+                       const std::string& block);
 
     StatusWindow* m_pStatus;
     char m_szWorkDir[100];

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/TextCodec.h"
@@ -18,9 +19,13 @@ std::string envOr(const char* name, const std::string& fallback) {
     return (v != nullptr && *v != '\0') ? std::string(v) : fallback;
 }
 
-bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 fs::path drivesHome() {
     const char* drives = std::getenv("KOVA_DRIVES");
@@ -102,27 +107,63 @@ fs::path driveRoot(char drive) {
     return drivesHome() / std::string(1, static_cast<char>(letter - 'A' + 'a'));
 }
 
-fs::path hostPath(std::string_view path) {
+namespace {
+
+// The directory a path is rooted at (empty for a relative path) and the rest of it.
+std::pair<fs::path, std::string_view> splitRoot(std::string_view path) {
     if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') {
-        return resolveUnder(driveRoot(path[0]), path.substr(2));
+        return {driveRoot(path[0]), path.substr(2)};
     }
     if (!path.empty() && path[0] == '/') {
-        return resolveUnder("/", path);
+        return {fs::path("/"), path};
     }
     if (!path.empty() && path[0] == '\\') {
-        const std::string cwd = windowsWorkingDirectory();
-        return resolveUnder(driveRoot(cwd[0]), path);
+        return {driveRoot(windowsWorkingDirectory()[0]), path};
+    }
+    return {fs::path(), path};
+}
+
+}  // namespace
+
+fs::path lexicalHostPath(std::string_view path) {
+    auto [base, rest] = splitRoot(path);
+    for (const std::string& part : splitComponents(rest)) {
+        base /= part;
+    }
+    return base;
+}
+
+fs::path hostPath(std::string_view path) {
+    auto [base, rest] = splitRoot(path);
+    fs::path lexical = base;
+    for (const std::string& part : splitComponents(rest)) {
+        lexical /= part;
     }
     std::error_code ec;
-    fs::path cwd = fs::current_path(ec);
-    if (ec) {
-        cwd = ".";
+    const bool relative = base.empty();
+    fs::path cwd;
+    if (relative) {
+        cwd = fs::current_path(ec);
+        if (ec) {
+            cwd = ".";
+        }
     }
-    return resolveUnder(cwd, path);
+    // Every component exists in its exact case: nothing to resolve (one lstat instead of one
+    // per component).
+    if (!lexical.empty() && fs::exists(fs::symlink_status(lexical, ec))) {
+        return relative ? cwd / lexical : lexical;
+    }
+    return resolveUnder(relative ? cwd : base, rest);
 }
 
 std::string windowsViewOf(const fs::path& host) {
-    const fs::path target = host.lexically_normal();
+    // Drive roots are compared in canonical form, so the path must be too (symbolic links,
+    // relative paths).
+    std::error_code canonicalError;
+    fs::path target = fs::weakly_canonical(host, canonicalError).lexically_normal();
+    if (canonicalError) {
+        target = host.lexically_normal();
+    }
     bool found = false;
     std::size_t bestLength = 0;
     char bestDrive = 'Z';
@@ -178,6 +219,8 @@ fs::path systemDirectory() {
     return (exe.parent_path() / ".." / "lib" / "kova").lexically_normal();
 }
 
-std::string pathText(const fs::path& p) { return p.string(); }
+std::string pathText(const fs::path& p) {
+    return p.string();
+}
 
 }  // namespace kova

@@ -11,24 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/IniEdit.h"  // IniWrite, IniWriteResult
+
 namespace kova {
 
-// One key to write.
-struct IniWrite {
-    std::string section;
-    std::string key;
-    std::string value;
-};
-
-// Outcome of a write: ok, or the reason it was refused or failed.
-struct IniWriteResult {
-    bool ok = true;
-    std::string reason;
-    explicit operator bool() const { return ok; }
-};
-
 class IniFile {
-public:
+  public:
     // A Windows-style or host path (mapped through hostPath at every call).
     explicit IniFile(std::string path);
 
@@ -53,7 +41,7 @@ public:
     // when any write would be refused.
     IniWriteResult writeStrings(const std::vector<IniWrite>& writes) const;
 
-private:
+  private:
     std::string path_;
 };
 

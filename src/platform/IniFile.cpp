@@ -1,0 +1,349 @@
+#include "platform/IniFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/HostPath.h"
+
+namespace fs = std::filesystem;
+
+namespace kova {
+namespace {
+
+// One version of a file. A replaced file has a new inode; a file changed in place a new size or
+// modification time.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    time_t mtimeSeconds = 0;
+    long mtimeNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(const struct stat& st) {
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// Parsed files by host path, each checked against the file's identity on every use. Readers in
+// several threads share it.
+class DocumentCache {
+  public:
+    std::shared_ptr<const IniDocument> find(const std::string& path,
+                                            const FileIdentity& identity) const {
+        std::shared_lock lock(mutex_);
+        const auto it = entries_.find(path);
+        if (it == entries_.end() || !(it->second.identity == identity)) {
+            return nullptr;
+        }
+        return it->second.document;
+    }
+
+    void store(const std::string& path, const FileIdentity& identity,
+               std::shared_ptr<const IniDocument> document) {
+        std::unique_lock lock(mutex_);
+        // The tool uses a handful of files; the bound only keeps a scan of many files cheap.
+        if (entries_.size() >= kMaxEntries && entries_.find(path) == entries_.end()) {
+            entries_.erase(entries_.begin());
+        }
+        entries_[path] = Entry{identity, std::move(document)};
+    }
+
+  private:
+    static constexpr std::size_t kMaxEntries = 32;
+    struct Entry {
+        FileIdentity identity;
+        std::shared_ptr<const IniDocument> document;
+    };
+    mutable std::shared_mutex mutex_;
+    std::unordered_map<std::string, Entry> entries_;
+};
+
+DocumentCache& cache() {
+    static DocumentCache instance;
+    return instance;
+}
+
+const std::shared_ptr<const IniDocument>& emptyDocument() {
+    static const auto empty = std::make_shared<const IniDocument>(std::string());
+    return empty;
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and reports close's own failure (a delayed write error).
+    int reset() {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+
+  private:
+    int fd_;
+};
+
+std::string errorText(int error) {
+    return std::generic_category().message(error);
+}
+
+IniWriteResult failure(const std::string& what, int error) {
+    return IniWriteResult{false, what + ": " + errorText(error)};
+}
+
+bool readAll(int fd, std::size_t sizeHint, std::string& out) {
+    out.resize(sizeHint + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == out.size()) {
+            out.resize(out.size() * 2);
+        }
+        const ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    out.resize(used);
+    return true;
+}
+
+// The parsed content of an open regular file, from the cache when this version was parsed
+// before; nullptr when it cannot be read.
+std::shared_ptr<const IniDocument> documentOf(int fd, const struct stat& st,
+                                              const std::string& key) {
+    const FileIdentity identity = identityOf(st);
+    if (auto cached = cache().find(key, identity)) {
+        return cached;
+    }
+    std::string bytes;
+    if (!readAll(fd, static_cast<std::size_t>(st.st_size), bytes)) {
+        return nullptr;
+    }
+    auto document = std::make_shared<const IniDocument>(std::move(bytes));
+    struct stat after {};
+    // Cached only when nothing changed the file while it was read.
+    if (::fstat(fd, &after) == 0 && identityOf(after) == identity) {
+        cache().store(key, identity, document);
+    }
+    return document;
+}
+
+// The file as it is now; an empty document when it is missing or unreadable, so every read gives
+// its default.
+std::shared_ptr<const IniDocument> currentDocument(const std::string& path) {
+    // The lexical mapping is what hostPath gives whenever it exists: one stat per read.
+    fs::path host = lexicalHostPath(path);
+    struct stat st {};
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+        host = hostPath(path);
+        if (::stat(host.c_str(), &st) != 0) {
+            return emptyDocument();
+        }
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return emptyDocument();
+    }
+    if (auto cached = cache().find(host.native(), identityOf(st))) {
+        return cached;
+    }
+    const Descriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return emptyDocument();
+    }
+    auto document = documentOf(fd.get(), st, host.native());
+    return document ? document : emptyDocument();
+}
+
+// A modification time no earlier version of the file had: the kernel stamps files with a coarse
+// clock, and a reused inode with the same size and stamp would pass for the cached version.
+timespec newModificationTime(const struct stat* old) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (old != nullptr) {
+        const timespec& before = old->st_mtim;
+        if (now.tv_sec < before.tv_sec ||
+            (now.tv_sec == before.tv_sec && now.tv_nsec <= before.tv_nsec)) {
+            now = before;
+            if (++now.tv_nsec == 1000000000L) {
+                now.tv_nsec = 0;
+                ++now.tv_sec;
+            }
+        }
+    }
+    return now;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Writes the new content beside the file, flushes it and renames it over the file, so a crash
+// at any moment leaves the old or the new file, never a torn one. The caller holds the lock.
+IniWriteResult replaceFile(int dirFd, const fs::path& dir, const std::string& name,
+                           const std::string& bytes, const struct stat* old) {
+    // One temporary name per file is enough under the lock; one left by a killed writer is
+    // simply replaced.
+    const std::string temp = "." + name + ".kovatmp";
+    if (::unlinkat(dirFd, temp.c_str(), 0) != 0 && errno != ENOENT) {
+        return failure("cannot remove " + (dir / temp).string(), errno);
+    }
+    const mode_t mode = old != nullptr ? (old->st_mode & 07777) : 0666;
+    Descriptor fd(
+        ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
+    if (!fd.valid()) {
+        return failure("cannot create a file in " + dir.string(), errno);
+    }
+    const auto fail = [&](const std::string& what) {
+        const int error = errno;
+        fd.reset();
+        ::unlinkat(dirFd, temp.c_str(), 0);
+        return failure(what, error);
+    };
+    if (old != nullptr) {
+        // Keeps owner and permissions (the umask applied at creation). Changing the owner needs
+        // privileges; without them the file simply becomes the writer's.
+        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
+            errno = 0;
+        }
+        if (::fchmod(fd.get(), mode) != 0) {
+            return fail("cannot set the permissions of " + (dir / temp).string());
+        }
+    }
+    if (!writeAll(fd.get(), bytes)) {
+        return fail("cannot write " + (dir / temp).string());
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, newModificationTime(old)};
+    if (::futimens(fd.get(), times) != 0) {
+        return fail("cannot set the modification time of " + (dir / temp).string());
+    }
+    if (::fsync(fd.get()) != 0) {
+        return fail("cannot flush " + (dir / temp).string());
+    }
+    if (fd.reset() != 0) {
+        const int error = errno;
+        ::unlinkat(dirFd, temp.c_str(), 0);
+        return failure("cannot write " + (dir / temp).string(), error);
+    }
+    if (::renameat(dirFd, temp.c_str(), dirFd, name.c_str()) != 0) {
+        const int error = errno;
+        ::unlinkat(dirFd, temp.c_str(), 0);
+        return failure("cannot replace " + (dir / name).string(), error);
+    }
+    ::fsync(dirFd);  // makes the rename itself durable; nothing to undo when it fails
+    return {};
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t bufferSize) const {
+    return currentDocument(path_)->readString(section, key, defaultValue, bufferSize);
+}
+
+int IniFile::readInt(std::string_view section, std::string_view key, int defaultValue) const {
+    return currentDocument(path_)->readInt(section, key, defaultValue);
+}
+
+IniWriteResult IniFile::writeString(std::string_view section, std::string_view key,
+                                    std::string_view value) const {
+    return writeStrings({IniWrite{std::string(section), std::string(key), std::string(value)}});
+}
+
+IniWriteResult IniFile::writeStrings(const std::vector<IniWrite>& writes) const {
+    if (writes.empty()) {
+        return {};
+    }
+    fs::path host = hostPath(path_);
+    std::error_code ec;
+    if (fs::is_symlink(fs::symlink_status(host, ec))) {
+        host = fs::weakly_canonical(host, ec);  // write the link's target, keep the link
+        if (ec) {
+            return IniWriteResult{false, "cannot follow the link " + path_ + ": " + ec.message()};
+        }
+    }
+    const std::string name = host.filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        return IniWriteResult{false, "not a file name: " + path_};
+    }
+    const fs::path dir = host.has_parent_path() ? host.parent_path() : fs::path(".");
+
+    // Writers in several processes serialise their read-modify-write on a lock of the file's
+    // directory rather than of the file, which the rename replaces, and so leave no lock files
+    // beside the line's ini files. Files of one directory share the lock; writes are rare.
+    const Descriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.valid()) {
+        return failure("cannot open the directory " + dir.string(), errno);
+    }
+    while (::flock(dirFd.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            return failure("cannot lock the directory " + dir.string(), errno);
+        }
+    }
+
+    std::shared_ptr<const IniDocument> document = emptyDocument();
+    struct stat st {};
+    const Descriptor fd(::openat(dirFd.get(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const bool exists = fd.valid();
+    if (!exists && errno != ENOENT) {
+        return failure("cannot read " + host.string(), errno);
+    }
+    if (exists) {
+        if (::fstat(fd.get(), &st) != 0) {
+            return failure("cannot read " + host.string(), errno);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return IniWriteResult{false, "not a regular file: " + host.string()};
+        }
+        document = documentOf(fd.get(), st, host.native());
+        if (!document) {
+            return failure("cannot read " + host.string(), errno);
+        }
+    }
+    const IniEdit edit = applyIniWrites(*document, writes);
+    if (!edit.result || !edit.changed) {
+        return edit.result;
+    }
+    return replaceFile(dirFd.get(), dir, name, edit.bytes, exists ? &st : nullptr);
+}
+
+}  // namespace kova

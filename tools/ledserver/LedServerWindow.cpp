@@ -1,0 +1,64 @@
+#include "LedServerWindow.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <iostream>
+#include <memory>
+
+#include "platform/WindowReceiverQt.h"
+
+namespace kova {
+
+LedServerWindow::LedServerWindow(const LedBoards& boards) : boards_(boards) {
+    setWindowTitle("ledserver");
+    setStyleSheet("background-color: black;");
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    for (const LedBoard& board : boards.boards()) {
+        auto* title = new QLabel(QString::fromStdString(board.title), this);
+        title->setStyleSheet("color: #808080; font-size: 12px;");
+        auto* text = new QLabel(this);
+        text->setStyleSheet("color: #ff2020; font-size: 40px; font-weight: bold;");
+        text->setMinimumWidth(480);
+        grid->addWidget(title, row, 0);
+        grid->addWidget(text, row, 1);
+        texts_.push_back(text);
+        ++row;
+    }
+}
+
+void LedServerWindow::refresh(std::size_t board) {
+    texts_.at(board)->setText(QString::fromStdString(boards_.boards().at(board).text));
+}
+
+int runWindowed(int argc, char** argv, LedBoards& boards,
+                const std::function<void(const std::string&)>& report) {
+    QApplication app(argc, argv);
+    LedServerWindow display(boards);
+    std::vector<std::unique_ptr<QtMessageWindow>> windows;
+    for (std::size_t i = 0; i < boards.boards().size(); ++i) {
+        std::string error;
+        auto window = MessageWindow::open(
+            boards.boards()[i].title,
+            [&, i](const WindowMessage& message) -> std::int64_t {
+                report(boards.apply(i, message));
+                display.refresh(i);
+                if (endsServer(message)) {
+                    QCoreApplication::quit();
+                }
+                return 0;
+            },
+            error);
+        if (!window) {
+            std::cerr << "ledserver: " << error << "\n";
+            return 1;
+        }
+        windows.push_back(std::make_unique<QtMessageWindow>(std::move(window)));
+    }
+    watchTerminationSignals(&app, [] { QCoreApplication::quit(); });
+    display.show();
+    return QApplication::exec();
+}
+
+}  // namespace kova

@@ -280,6 +280,8 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
     return currentDocument(path_)->readString(section, key, defaultValue, bufferSize);
 }
 
+std::shared_ptr<const IniDocument> IniFile::snapshot() const { return currentDocument(path_); }
+
 int IniFile::readInt(std::string_view section, std::string_view key, int defaultValue) const {
     return currentDocument(path_)->readInt(section, key, defaultValue);
 }

@@ -7,10 +7,12 @@
 // processes serialise on a lock, so no key is lost and no file is ever torn.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/IniDocument.h"
 #include "platform/IniEdit.h"  // IniWrite, IniWriteResult
 
 namespace kova {
@@ -31,6 +33,10 @@ class IniFile {
     // The leading integer of the value; the default when the key is missing, has no "=", or its
     // value is empty.
     int readInt(std::string_view section, std::string_view key, int defaultValue) const;
+
+    // The file as it is at this moment, parsed (empty when missing): reads from it all see one
+    // version of the file, even while another process replaces it.
+    std::shared_ptr<const IniDocument> snapshot() const;
 
     // Creates or replaces one key.
     IniWriteResult writeString(std::string_view section, std::string_view key,

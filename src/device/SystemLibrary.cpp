@@ -73,6 +73,9 @@ int SystemLibrary::Load(int selector) {
     }
     library_ = DynamicLibrary::open(directory + "\\" + systemLibraryFileName(selector));
     if (!library_.isOpen()) {
+        if (!endProcessWhenNotLoadable_) {
+            return kNotLoadable;
+        }
         showMessage_(kNotLoadableMessage);
         std::exit(kExitCodeNotLoadable);
     }

@@ -31,6 +31,7 @@ class SystemLibrary {
     static constexpr int kNoSystemDirectory = -1000;
     static constexpr int kAbsent = -1000;
     static constexpr int kExitCodeNotLoadable = -1;
+    static constexpr int kNotLoadable = -1;
     static constexpr std::size_t kVersionBytes = 1024;
     static constexpr std::size_t kFieldBytes = 512;
     static constexpr const char* kNotLoadableMessage = "系统库不存在或者版本错误!";
@@ -50,6 +51,10 @@ class SystemLibrary {
     // kNotLoadableMessage and ends the process with exit code -1.
     int Load(int selector);
 
+    // For a library loaded inside a host program, which must never be ended by it: Load then
+    // returns kNotLoadable instead, showing nothing.
+    void keepProcessWhenNotLoadable() { endProcessWhenNotLoadable_ = false; }
+
     // Releases the library; every entry point is absent afterwards.
     void Unload();
 
@@ -68,6 +73,7 @@ class SystemLibrary {
     enum Called : std::size_t { kGetTesvar, kGetVers, kGetField, kFilter1, kCalledCount };
 
     MessageSink showMessage_;
+    bool endProcessWhenNotLoadable_ = true;
     DynamicLibrary library_;
     std::array<void*, kCalledCount> called_{};
 };

@@ -74,16 +74,18 @@ class Editor {
             if (it != s.keys.end()) {
                 setValue(it->second, w.value);
             } else {
-                s.keys.emplace(foldedKey, s.entries.size());
-                s.entries.push_back(addEntry(w.key, w.value));
+                const std::size_t entry = addEntry(w.key, w.value);
+                s.keys.emplace(foldedKey, entry);
+                s.entries.push_back(entry);
             }
             return;
         }
         supplyFinalLineEnd();
         NewSection s;
         s.name = w.section;
-        s.keys.emplace(foldedKey, 0);
-        s.entries.push_back(addEntry(w.key, w.value));
+        const std::size_t entry = addEntry(w.key, w.value);
+        s.keys.emplace(foldedKey, entry);
+        s.entries.push_back(entry);
         newSectionIndex_.emplace(foldedSection, newSections_.size());
         newSections_.push_back(std::move(s));
     }
@@ -142,7 +144,7 @@ class Editor {
     struct NewSection {
         std::string name;
         std::vector<std::size_t> entries;
-        std::unordered_map<std::string, std::size_t> keys;  // folded key -> position in entries
+        std::unordered_map<std::string, std::size_t> keys;  // folded key -> entry
     };
 
     void writeToExistingSection(std::size_t section, const std::string& foldedKey,

@@ -14,10 +14,21 @@
 #include "Export.h"
 
 class CALIB_API CHardWare {
-public:
+  public:
     // Not exported: a zero-filled record with empty texts, so a program can make one to fill.
-    CHardWare() noexcept : head(0), run72{}, run1032{}, run334{}, run108{}, value1(0), values5a{},
-                           run104a{}, run104b{}, run108b{}, table{}, values5b{} {}
+    CHardWare() noexcept
+        : head(0),
+          run72{},
+          run1032{},
+          run334{},
+          run108{},
+          value1(0),
+          values5a{},
+          run104a{},
+          run104b{},
+          run108b{},
+          table{},
+          values5b{} {}
 
     // The record's exported operations: member-wise copy and destruction.
     CHardWare(const CHardWare& other);

@@ -1,0 +1,10 @@
+#include "calib/SampleBuffer.h"
+
+namespace kova {
+
+SampleBuffer& sharedSampleBuffer() {
+    static SampleBuffer buffer;
+    return buffer;
+}
+
+}  // namespace kova

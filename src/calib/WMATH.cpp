@@ -1,0 +1,94 @@
+#include "calib/WMATH.h"
+
+#include <exception>
+#include <span>
+
+#include "calib/CalibConfigDir.h"
+#include "calib/CalibList.h"
+#include "platform/Numbers.h"
+
+namespace kova {
+
+std::string calibSectionName(int channel) {
+    return formatInt(channel) + "通道";
+}
+
+std::string calibIniPath(std::string_view configDir) {
+    std::string path(configDir);
+    path += "\\Calib.ini";
+    return path;
+}
+
+void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
+    const std::string section = calibSectionName(channel);
+    // Both keys from one version of the file: a writer replacing the table between two reads
+    // would otherwise pair one table's voltages with another's true values.
+    const auto file = ini.snapshot();
+    const std::string volt = file->readString(section, "Volt", "", kCalibValueBuffer);
+    const std::string data = file->readString(section, "Data", "", kCalibValueBuffer);
+    parseCalibList(volt, std::span(table.volt));
+    table.count = parseCalibList(data, std::span(table.data));
+}
+
+int calibSegment(const CalibTable& table, int n, float x) {
+    const float* v = table.volt;
+    for (int i = 0; i <= n - 2; ++i) {
+        if (v[i] <= x && x <= v[i + 1]) {
+            return i;
+        }
+        if (x < v[0]) {
+            return 0;
+        }
+        if (x > v[n - 2]) {
+            return n - 2;
+        }
+    }
+    return n - 2;
+}
+
+}  // namespace kova
+
+extern "C" {
+
+float GetTrueDat(float volt, CalibTable table) {
+    const float x = volt;
+    // A count beyond the table can only come from a caller's own table; never read past it.
+    const int n = table.count > kova::kCalibTablePoints ? kova::kCalibTablePoints : table.count;
+    if (n < 1) {
+        return x;
+    }
+    if (n == 1) {
+        return x * table.data[0];  // a single point is a gain
+    }
+    const int s = kova::calibSegment(table, n, x);
+    const float* v = table.volt;
+    const float* d = table.data;
+    // Single precision at every step, as the line's programs compute it.
+    const float den = v[s] - v[s + 1];
+    float k = 1.0f;
+    float b = 0.0f;
+    if (den != 0.0f) {
+        k = (d[s] - d[s + 1]) / den;
+        const float p = v[s] * d[s + 1];
+        const float q = v[s + 1] * d[s];
+        b = (p - q) / den;
+    }
+    const float xk = x * k;
+    return xk + b;
+}
+
+int32_t GetCalibArray(int32_t channel, CalibTable* table) {
+    if (table == nullptr) {
+        return 0;
+    }
+    try {
+        const kova::IniFile ini(kova::calibIniPath(kova::calibConfigDir()));
+        kova::readCalibTable(ini, channel, *table);
+    } catch (const std::exception&) {
+        // Nothing may cross into a C caller; an unreadable file reads as no table.
+        table->count = 0;
+    }
+    return 1;
+}
+
+}  // extern "C"

@@ -1,0 +1,40 @@
+#pragma once
+// A program started by a test, its standard output read line by line. Waits are bounded, so a
+// hung child fails the test instead of hanging it.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kova::test {
+
+class ChildProcess {
+  public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // The next line of standard output; nothing when the child ends or stays silent too long.
+    std::optional<std::string> readLine();
+    // Waits for the child to end; its exit status, or -1 when it was killed or hung.
+    int wait();
+
+  private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string buffer_;
+    std::optional<int> status_;
+};
+
+// Runs a program to its end; its exit status and standard output.
+struct Outcome {
+    int status = -1;
+    std::string output;
+};
+Outcome runProgram(const std::string& program, const std::vector<std::string>& args);
+
+}  // namespace kova::test

@@ -30,6 +30,16 @@ fs::path libraryFileFor(std::string_view moduleName) {
     return ec ? given : absolute;
 }
 
+fs::path libraryFileContaining(const void* address) {
+    Dl_info info{};
+    if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
+        return {};
+    }
+    std::error_code ec;
+    const fs::path file = fs::absolute(info.dli_fname, ec);
+    return ec ? fs::path(info.dli_fname) : file;
+}
+
 DynamicLibrary::~DynamicLibrary() {
     close();
 }

@@ -14,6 +14,10 @@ namespace kova {
 // name's own host path. The result is absolute, so the loader never searches library paths.
 std::filesystem::path libraryFileFor(std::string_view moduleName);
 
+// The host file of the loaded library (or executable) that holds `address`; empty when unknown.
+// A module finds the files it keeps beside itself this way.
+std::filesystem::path libraryFileContaining(const void* address);
+
 class DynamicLibrary {
   public:
     DynamicLibrary() = default;

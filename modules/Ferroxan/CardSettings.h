@@ -1,0 +1,59 @@
+#pragma once
+// What the simulated acquisition card produces, as read from Ferroxan.ini, and the pure signal
+// laws behind its readings. Times are milliseconds of the card's own clock.
+
+#include <array>
+#include <cstdint>
+
+namespace kova {
+class IniDocument;
+}
+
+namespace ferroxan {
+
+inline constexpr int kAnalogChannels = 100;         // 0-99
+inline constexpr int kFirstFrequencyChannel = 100;  // 100-299
+inline constexpr int kFrequencyChannels = 200;
+inline constexpr int kFirstCounterChannel = 300;  // 300-399
+inline constexpr int kCounterChannels = 100;
+inline constexpr int kDigitalInputs = 16;
+inline constexpr int kDigitalOutputs = 24;
+
+enum class Waveform : std::uint8_t { Constant, Sine, Ramp };
+
+struct AnalogSettings {
+    Waveform mode = Waveform::Constant;
+    double level = 0.0;      // volts: the constant, the sine's centre, the ramp's start
+    double amplitude = 0.0;  // volts: the sine's peak deviation, the ramp's rise per period
+    double periodMs = 1000.0;
+    double noise = 0.0;  // volts: uniform noise within +-noise; 0 keeps readings exact
+};
+
+struct InputSettings {
+    bool active = false;   // the input's state while it does not blink
+    double blinkMs = 0.0;  // > 0: active for the first half of every period of this length
+};
+
+struct CardSettings {
+    double stepMs = 0.0;  // > 0: every read advances the clock by this much instead of real time
+    double sampleIntervalMs = 1.0;  // spacing of the samples of one analog burst
+    std::uint32_t seed = 1;         // of the noise generator
+    std::array<AnalogSettings, kAnalogChannels> analog{};
+    std::array<double, kFrequencyChannels> frequency{};  // hertz, by channel - 100
+    std::array<double, kCounterChannels> counterRate{};  // counts per second, by channel - 300
+    std::array<InputSettings, kDigitalInputs> inputs{};
+};
+
+// The settings a document holds; anything missing or unreadable keeps its default.
+CardSettings parseCardSettings(const kova::IniDocument& document);
+
+// The noise-free voltage of an analog channel at time t.
+double analogValue(const AnalogSettings& channel, double tMs);
+
+// Whether a digital input is active at time t.
+bool inputActive(const InputSettings& input, double tMs);
+
+// A counter's value after `elapsedMs` at `rate` counts per second, kept in the 32-bit range.
+int counterValue(double rate, double elapsedMs);
+
+}  // namespace ferroxan

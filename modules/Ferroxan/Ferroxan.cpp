@@ -1,0 +1,190 @@
+// Ferroxan.so: a simulated acquisition card behind the hardware module's entry points. It reads
+// what to produce from Ferroxan.ini beside itself (CardSettings.h), rereads it whenever the file
+// changes, and records the states of its digital outputs in FerroxanOutputs.ini beside it.
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <string>
+
+#include "CardSettings.h"
+#include "OutputsFile.h"
+#include "SettingsWatch.h"
+#include "platform/DynamicLibrary.h"
+
+#define FERROXAN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace fs = std::filesystem;
+
+namespace ferroxan {
+namespace {
+
+constexpr const char* kSettingsFile = "Ferroxan.ini";
+constexpr const char* kOutputsFile = "FerroxanOutputs.ini";
+
+fs::path ownDirectory() {
+    static const int anchor = 0;
+    return kova::libraryFileContaining(&anchor).parent_path();
+}
+
+class Card {
+  public:
+    Card() : watch_(ownDirectory() / kSettingsFile), outputsFile_(ownDirectory() / kOutputsFile) {
+        lastRealMs_ = realMs();
+    }
+
+    // Brings the settings up to date and advances the clock; returns the time of this read.
+    double beginRead() {
+        if (watch_.refresh()) {
+            settings_ = watch_.settings();
+            noise_.seed(settings_.seed);
+        }
+        const double real = realMs();
+        clockMs_ += settings_.stepMs > 0.0 ? settings_.stepMs : real - lastRealMs_;
+        lastRealMs_ = real;
+        return clockMs_;
+    }
+
+    void readAnalog(int channel, float* samples, int count) {
+        const double now = beginRead();
+        const AnalogSettings& a = settings_.analog[channel];
+        std::uniform_real_distribution<double> noise(-a.noise, a.noise);
+        for (int i = 0; i < count; ++i) {
+            const double t = now - (count - 1 - i) * settings_.sampleIntervalMs;
+            const double value = analogValue(a, t) + (a.noise > 0.0 ? noise(noise_) : 0.0);
+            samples[i] = static_cast<float>(value);
+        }
+    }
+
+    float readFrequency(int channel) {
+        beginRead();
+        return static_cast<float>(settings_.frequency[channel - kFirstFrequencyChannel]);
+    }
+
+    int readCounter(int channel) {
+        const double now = beginRead();
+        const int i = channel - kFirstCounterChannel;
+        return counterValue(settings_.counterRate[i], now - counterZeroMs_[i]);
+    }
+
+    bool readInput(int input) {
+        const double now = beginRead();
+        return inputActive(settings_.inputs[input], now);
+    }
+
+    void resetCounters() {
+        const double now = beginRead();
+        counterZeroMs_.fill(now);
+    }
+
+    void setOutput(int output, bool on) {
+        const bool changed = outputs_[output] != on;
+        outputs_[output] = on;
+        if (changed || !outputsWritten_) {
+            outputsWritten_ = writeOutputs(outputsFile_, outputs_);
+        }
+    }
+
+  private:
+    static double realMs() {
+        using namespace std::chrono;
+        return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+    }
+
+    SettingsWatch watch_;
+    fs::path outputsFile_;
+    CardSettings settings_;
+    std::mt19937 noise_{1};
+    double clockMs_ = 0.0;
+    double lastRealMs_ = 0.0;
+    std::array<double, kCounterChannels> counterZeroMs_{};
+    OutputStates outputs_{};
+    bool outputsWritten_ = false;
+};
+
+std::mutex gMutex;
+
+Card& card() {
+    static Card instance;
+    return instance;
+}
+
+}  // namespace
+}  // namespace ferroxan
+
+using ferroxan::card;
+using ferroxan::gMutex;
+
+// The card needs no opening: every read works. The client name selects nothing.
+FERROXAN_EXPORT void ExtOpen(const char* /*client*/) {}
+
+FERROXAN_EXPORT void ExtClose() {}
+
+FERROXAN_EXPORT int ExtStop() {
+    return 0;
+}
+
+FERROXAN_EXPORT int ExtRelease() {
+    return 0;
+}
+
+FERROXAN_EXPORT const char* ExtGetVersion() {
+    return "Ferroxan 1.0 (simulated card)";
+}
+
+// Fills samples[0 .. count-1] with the channel's latest burst, oldest first. Returns 0, or -1
+// (buffer untouched) for a channel outside 0-99 or no buffer.
+FERROXAN_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
+    if (channel < 0 || channel >= ferroxan::kAnalogChannels || samples == nullptr) {
+        return -1;
+    }
+    const std::lock_guard lock(gMutex);
+    card().readAnalog(channel, samples, count);
+    return 0;
+}
+
+// Hertz on channels 100-299; 0 elsewhere.
+FERROXAN_EXPORT float ExtGetFreb(int channel) {
+    if (channel < ferroxan::kFirstFrequencyChannel ||
+        channel >= ferroxan::kFirstFrequencyChannel + ferroxan::kFrequencyChannels) {
+        return 0.0f;
+    }
+    const std::lock_guard lock(gMutex);
+    return card().readFrequency(channel);
+}
+
+// Counts since the last reset on channels 300-399; 0 elsewhere.
+FERROXAN_EXPORT int ExtGetEnc3(int channel) {
+    if (channel < ferroxan::kFirstCounterChannel ||
+        channel >= ferroxan::kFirstCounterChannel + ferroxan::kCounterChannels) {
+        return 0;
+    }
+    const std::lock_guard lock(gMutex);
+    return card().readCounter(channel);
+}
+
+FERROXAN_EXPORT void ExtResetCNT() {
+    const std::lock_guard lock(gMutex);
+    card().resetCounters();
+}
+
+// 1 when input 0-15 is active, else 0.
+FERROXAN_EXPORT int ExtInPutDig(int input) {
+    if (input < 0 || input >= ferroxan::kDigitalInputs) {
+        return 0;
+    }
+    const std::lock_guard lock(gMutex);
+    return card().readInput(input) ? 1 : 0;
+}
+
+// Output 0-23 on for state 1, off for anything else; other outputs are ignored.
+FERROXAN_EXPORT void ExtOutPutDig(int output, int state) {
+    if (output < 0 || output >= ferroxan::kDigitalOutputs) {
+        return;
+    }
+    const std::lock_guard lock(gMutex);
+    card().setOutput(output, state == 1);
+}

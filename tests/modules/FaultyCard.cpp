@@ -1,0 +1,52 @@
+// A test module whose entry points fail inside the call, built three times: dereferencing null
+// (FAULT_NULL), throwing (FAULT_THROW) and dividing by zero (FAULT_DIVIDE). ExtInPutDig and
+// ExtRelease work, so a test can see that calls after a failure still reach the module.
+// Built without sanitizers: the faults must reach the loader, not a sanitizer report.
+
+#include <stdexcept>
+
+#define TEST_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+[[gnu::noinline]] int fail() {
+#if defined(FAULT_NULL)
+    int* volatile nothing = nullptr;
+    return *nothing;
+#elif defined(FAULT_THROW)
+    throw std::runtime_error("module failure");
+#elif defined(FAULT_DIVIDE)
+    // Both operands unknown to the compiler, so a real division instruction runs.
+    volatile int dividend = 7;
+    volatile int zero = 0;
+    return dividend / zero;
+#else
+#error "choose a fault"
+#endif
+}
+
+}  // namespace
+
+TEST_EXPORT int ExtGetAnalog(int /*channel*/, float* samples, int /*count*/) {
+    const int value = fail();
+    samples[0] = static_cast<float>(value);
+    return value;
+}
+TEST_EXPORT float ExtGetFreb(int /*channel*/) {
+    return static_cast<float>(fail());
+}
+TEST_EXPORT int ExtGetEnc3(int /*channel*/) {
+    return fail();
+}
+TEST_EXPORT void ExtOutPutDig(int /*output*/, int /*state*/) {
+    fail();
+}
+TEST_EXPORT int ExtStop() {
+    return fail();
+}
+TEST_EXPORT int ExtInPutDig(int input) {
+    return input + 1;
+}
+TEST_EXPORT int ExtRelease() {
+    return 3;
+}

@@ -267,7 +267,8 @@ IniWriteResult replaceFile(int dirFd, const fs::path& dir, const std::string& na
         ::unlinkat(dirFd, temp.c_str(), 0);
         return failure("cannot replace " + (dir / name).string(), error);
     }
-    ::fsync(dirFd);  // makes the rename itself durable; nothing to undo when it fails
+    // The directory is not flushed: after a power loss the rename may be lost, which leaves
+    // the old file, still whole.
     return {};
 }
 
@@ -280,7 +281,9 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
     return currentDocument(path_)->readString(section, key, defaultValue, bufferSize);
 }
 
-std::shared_ptr<const IniDocument> IniFile::snapshot() const { return currentDocument(path_); }
+std::shared_ptr<const IniDocument> IniFile::snapshot() const {
+    return currentDocument(path_);
+}
 
 int IniFile::readInt(std::string_view section, std::string_view key, int defaultValue) const {
     return currentDocument(path_)->readInt(section, key, defaultValue);

@@ -199,7 +199,7 @@ bool samePoints(const CalibTable& a, const CalibTable& b) {
 }
 
 TEST(GetCalibArrayTest, ReadersInSeveralThreadsSeeWholeTablesWhileAnotherProcessWrites) {
-    CalibDir dir;
+    CalibDir dir(test::memoryTempBase());
     const KnownTable a = knownTable(10.0f, 6);
     const KnownTable b = knownTable(-3.0f, 9);
     const IniFile ini(dir.file("Calib.ini"));
@@ -211,7 +211,7 @@ TEST(GetCalibArrayTest, ReadersInSeveralThreadsSeeWholeTablesWhileAnotherProcess
     ASSERT_GE(writer, 0);
     if (writer == 0) {
         // The other process: rewrites the table many times, alternating.
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 300; ++i) {
             const IniFile file(dir.file("Calib.ini"));
             if (!saveCalibTable(file, "8通道", i % 2 == 0 ? b.rows : a.rows)) {
                 _exit(2);
@@ -260,7 +260,7 @@ TEST(GetCalibArrayTest, ReadersInSeveralThreadsSeeWholeTablesWhileAnotherProcess
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_GE(reads.load(), 12);
     EXPECT_EQ(wrong.load(), 0);
-    // The writer's last table (the 100th write is a) is what a reader now gets.
+    // The writer's last table (the 300th write is a) is what a reader now gets.
     CalibTable last;
     GetCalibArray(8, &last);
     EXPECT_TRUE(samePoints(last, a.table));

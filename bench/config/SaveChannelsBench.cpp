@@ -42,7 +42,7 @@ ChannelLists benchLists(const std::string& about) {
 std::string busyCalibIni(const std::string& path) {
     std::string tables = "[CHECKPARAM]\r\nMS=100\r\nAVERNUM=10\r\nHDNUM=5\r\nFIRNUM=3\r\n";
     for (int ch = 0; tables.size() < kFileBytes / 2; ++ch) {
-        tables += "[" + formatInt(ch) + "通道]\r\nVolt=";
+        tables.append("[").append(formatInt(ch)).append("通道]\r\nVolt=");
         for (int i = 0; i < 50; ++i) {
             tables += formatFixed(i * 0.1, 3) + ",";
         }
@@ -60,7 +60,7 @@ std::string busyCalibIni(const std::string& path) {
     std::size_t size = std::filesystem::file_size(path);
     std::ofstream out(path, std::ios::binary | std::ios::app);
     for (int dev = 0; size < kFileBytes; ++dev) {
-        std::string section = "[设备" + formatInt(dev) + "]\r\n";
+        std::string section = std::string("[设备").append(formatInt(dev)).append("]\r\n");
         for (int i = 0; i < 60; ++i) {
             section += "键" + formatInt(i) + "[About]=说明文字" + formatInt(i) + "\r\n";
         }

@@ -27,11 +27,11 @@ std::optional<std::string> keywordRefusal(std::string_view keyword) {
     if (keyword.empty()) {
         return "请填入通道项目关键字!";
     }
-    if (hasControlCharacter(keyword)) {
-        return "关键字不能含有换行符或其他控制字符！";
-    }
     if (isBlank(keyword.front()) || isBlank(keyword.back())) {
         return "关键字的开头和结尾不能是空格！";
+    }
+    if (hasControlCharacter(keyword)) {
+        return "关键字不能含有换行符或其他控制字符！";
     }
     if (keyword.find(',') != std::string_view::npos) {
         return "关键字不能含有逗号“,”！";

@@ -1,0 +1,55 @@
+#pragma once
+// The arithmetic of the graph control: plot area, label room, axis scales, device positions of
+// points, grid lines and the value under the pointer.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kova {
+
+// Edges in pixels of the client area; right and bottom lie just outside, as in a window rectangle.
+struct PlotRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    friend bool operator==(const PlotRect&, const PlotRect&) = default;
+};
+
+// The plot area of a client area: 20 pixels from the left, 10 from the top and right, 25 from
+// the bottom (room for the X labels and title).
+PlotRect plotRectOf(const PlotRect& client);
+
+// The plot's left edge leaving room for the Y end labels: 6 pixels per digit the larger of the
+// two bounds needs before the point (by its decimal logarithm), plus decimals and 4.
+int plotLeftForLabels(int clientLeft, double yMin, double yMax, int yDecimals);
+
+// Pixels per axis unit; 0 for an empty plot or range.
+double axisScale(int pixels, double range);
+
+// Device position of an axis value. Values far outside the plot are held at a bound well beyond
+// any screen so that the integer conversion stays defined.
+int deviceX(double x, double xMin, double xScale, int plotLeft);
+int deviceY(double y, double yMin, double yScale, int plotBottom);
+
+// Positions of the inner grid lines: every height / 10 pixels up from the bottom while more than
+// one step remains to the top, and every width / 10 pixels right from the left edge likewise.
+std::vector<int> gridRows(const PlotRect& plot);
+std::vector<int> gridColumns(const PlotRect& plot);
+
+// An axis end label: "%.*lf" with the axis's decimals.
+std::string axisLabel(double value, int decimals);
+
+// The values under pointer (px, py) of the client area, taking the axes' centres at fixed
+// pixels 159 and 11 and the half plot sizes in whole pixels.
+double tooltipXValue(int px, double xMax, int plotWidth);
+double tooltipYValue(int py, double yMax, int plotHeight);
+
+// "%s=%4.2f %s=%4.2f": the Y title and value, then the X title and value.
+std::string tooltipText(std::string_view yTitle, double yValue, std::string_view xTitle,
+                        double xValue);
+
+}  // namespace kova

@@ -59,10 +59,12 @@ int missingEntryPointCode(std::size_t index) {
 
 SystemLibrary::SystemLibrary() : showMessage_(toStandardError) {}
 
-SystemLibrary::SystemLibrary(MessageSink showMessage) : showMessage_(std::move(showMessage)) {
-    if (!showMessage_) {
-        showMessage_ = toStandardError;
-    }
+SystemLibrary::SystemLibrary(MessageSink showMessage) {
+    setMessageSink(std::move(showMessage));
+}
+
+void SystemLibrary::setMessageSink(MessageSink showMessage) {
+    showMessage_ = showMessage ? std::move(showMessage) : MessageSink(toStandardError);
 }
 
 int SystemLibrary::Load(int selector) {

@@ -45,6 +45,9 @@ class SystemLibrary {
     SystemLibrary(const SystemLibrary&) = delete;
     SystemLibrary& operator=(const SystemLibrary&) = delete;
 
+    // Where Load shows its message; null restores standard error.
+    void setMessageSink(MessageSink showMessage);
+
     // Loads the library variant from the system directory: 1 when every entry point is there,
     // -1000 when the system directory is unknown, or the code of the first missing entry point
     // (the library then stays loaded). When the library cannot be loaded at all, shows

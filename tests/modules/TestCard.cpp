@@ -13,13 +13,22 @@ int gCloses = 0;
 int gCounterResets = 0;
 int gLastOutput = -1;
 int gLastOutputState = -1;
+char gEvents[256] = "";  // "open:<client>;" and "close;" in call order
+
+void note(const char* event) {
+    std::strncat(gEvents, event, sizeof gEvents - std::strlen(gEvents) - 1);
+}
 }  // namespace
 
 TEST_EXPORT void ExtOpen(const char* client) {
     std::strncpy(gClient, client != nullptr ? client : "(null)", sizeof gClient - 1);
+    note("open:");
+    note(gClient);
+    note(";");
 }
 TEST_EXPORT void ExtClose() {
     ++gCloses;
+    note("close;");
 }
 TEST_EXPORT int ExtInPutDig(int input) {
     return 1000 + input;
@@ -75,6 +84,9 @@ TEST_EXPORT int ExtDoModal(void* data) {
 
 TEST_EXPORT const char* TestClient() {
     return gClient;
+}
+TEST_EXPORT const char* TestEvents() {
+    return gEvents;
 }
 TEST_EXPORT int TestCloses() {
     return gCloses;

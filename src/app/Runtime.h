@@ -1,0 +1,85 @@
+#pragma once
+// The values start-up publishes for the rest of the tool, in one process-wide structure: the
+// three ini paths, the four runtime parameters of the acquisition chain, the acquisition log, the
+// page-area rectangle, the start-up password switch, and the process's hardware-module instance
+// and system library. The indicator images belong to the windows and live with them.
+//
+// Everything here is used from the window thread only.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "device/CExtModule.h"
+#include "device/SystemLibrary.h"
+
+namespace kova {
+
+// A rectangle in screen pixels, edges as Windows gives them (right and bottom exclusive).
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const;
+};
+using LogFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// The shared sample buffer holds this many samples: the largest burst.
+inline constexpr int kSampleBufferSize = 80;
+// The shortest sampling period a timer runs at, in milliseconds.
+inline constexpr int kShortestPeriodMs = 10;
+// The longest sliding average a window sets up.
+inline constexpr int kLongestSlidingAverage = 1000;
+
+// The burst count the chain uses for "AVERNUM": within 1..80, so a hand-edited Calib.ini can
+// never make a burst overrun the sample buffer.
+int boundedBurstCount(int avernum);
+// The timer period for "MS": at least 10 ms, so a hand-edited 0 cannot spin the window thread.
+int boundedPeriodMs(int ms);
+// The sliding-average length for "HDNUM": at most 1000, so a hand-edited value cannot ask for a
+// huge buffer; 0 or less still switches it off.
+int boundedSlidingLength(int hdnum);
+
+struct Runtime {
+    // Ini files, Windows-style paths in UTF-8 ("%s\Calib.ini" with ConfigDir).
+    std::string CalibIniPath;
+    std::string SysIniPath;
+    std::string DevIdIniPath;
+
+    // Runtime parameters as read from Calib.ini (or set by the settings dialog). The values are
+    // kept as stored, so the dialog shows what the file says; the acquisition chain and the
+    // timers use them through the bounded accessors below.
+    int MS = 100;
+    int AVERNUM = 30;
+    int HDNUM = 5;
+    float FIRNUM = 0.7f;
+
+    int burstCount() const { return boundedBurstCount(AVERNUM); }
+    int periodMs() const { return boundedPeriodMs(MS); }
+    int slidingLength() const { return boundedSlidingLength(HDNUM); }
+
+    // "AcqData.log" opened for appending, or none.
+    LogFile AcqLog;
+
+    // Screen rectangle of the main window's page area; the pages place themselves on it.
+    ScreenRect PageAreaRect;
+
+    // 1: ask for the password box at start-up; anything else: do not ask.
+    int PasswordRequired = 1;
+
+    // The hardware module (Ferroxan) for the whole run.
+    CExtModule hardwareModule;
+
+    // The system-environment library (Tesvar) for the whole run.
+    SystemLibrary systemLibrary;
+};
+
+// The one structure of the process.
+Runtime& runtime();
+
+}  // namespace kova

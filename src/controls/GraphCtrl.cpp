@@ -9,9 +9,6 @@
 
 namespace {
 
-// Offsets of the two axis lines from the plot's top-left corner.
-constexpr int kAxisLineBelowTop = 87;
-constexpr int kAxisLineRightOfLeft = 117;
 constexpr int kTooltipOffset = 15;
 
 // "Arial", a cell 14 pixels high, weight 300, swiss family; the face falls back to the
@@ -207,8 +204,9 @@ void CGraphCtrl::DrawBackground() {
                               {r.left, r.bottom},
                               {r.left, r.top}};
     p.drawPolyline(corners, 5);
-    p.drawLine(r.left, r.top + kAxisLineBelowTop, r.right, r.top + kAxisLineBelowTop);
-    p.drawLine(r.left + kAxisLineRightOfLeft, r.top, r.left + kAxisLineRightOfLeft, r.bottom);
+    const kova::AxisLines axes = kova::axisLinesOf(r);
+    p.drawLine(r.left, axes.y, r.right, axes.y);
+    p.drawLine(axes.x, r.top, axes.x, r.bottom);
 
     p.setPen(QPen(QColor(120, 120, 120), 1));
     for (const int y : kova::gridRows(r)) {
@@ -221,8 +219,16 @@ void CGraphCtrl::DrawBackground() {
     p.setFont(labelFont_);
     p.setPen(axisColor_);
     if (y_.decimals == 2) {
-        drawTextAt(p, r.left - 30, r.top, kova::axisLabel(y_.max, y_.decimals));
-        drawTextAt(p, r.left - 30, r.bottom - 10, kova::axisLabel(y_.min, y_.decimals));
+        // Each Y label ends just left of the frame (30 pixels hold a two-digit label); a longer
+        // one grows to the left instead of into the plot.
+        const auto drawYLabel = [&](int top, double value) {
+            const std::string text = kova::axisLabel(value, y_.decimals);
+            const int width = p.fontMetrics().horizontalAdvance(QString::fromStdString(text));
+            drawTextAt(p, std::max(client_.left, std::min(r.left - 30, r.left - 2 - width)), top,
+                       text);
+        };
+        drawYLabel(r.top, y_.max);
+        drawYLabel(r.bottom - 10, y_.min);
     }
     drawTextAt(p, r.left, r.bottom + 4, kova::axisLabel(x_.min, x_.decimals));
     drawTextAt(p, r.right - 25, r.bottom + 4, kova::axisLabel(x_.max, x_.decimals));
@@ -249,8 +255,8 @@ void CGraphCtrl::paintEvent(QPaintEvent* /*event*/) {
 }
 
 std::string CGraphCtrl::TooltipText(const QPoint& client) const {
-    return kova::tooltipText(yTitle_, kova::tooltipYValue(client.y(), y_.max, plot_.height()),
-                             xTitle_, kova::tooltipXValue(client.x(), x_.max, plot_.width()));
+    return kova::tooltipText(yTitle_, kova::tooltipYValue(client.y(), plot_, y_.max), xTitle_,
+                             kova::tooltipXValue(client.x(), plot_, x_.max));
 }
 
 void CGraphCtrl::mouseMoveEvent(QMouseEvent* event) {

@@ -93,14 +93,18 @@ std::string axisLabel(double value, int decimals) {
     return formatFixed(value, decimals);
 }
 
-double tooltipXValue(int px, double xMax, int plotWidth) {
-    const int half = plotWidth / 2;
-    return half == 0 ? 0.0 : (px - 159) * xMax / half;
+AxisLines axisLinesOf(const PlotRect& plot) {
+    return {plot.top + plot.height() / 2, plot.left + plot.width() / 2};
 }
 
-double tooltipYValue(int py, double yMax, int plotHeight) {
-    const int half = plotHeight / 2;
-    return half == 0 ? yMax : yMax - (py - 11) * yMax / half;
+double tooltipXValue(int px, const PlotRect& plot, double xMax) {
+    const int half = plot.width() / 2;
+    return half == 0 ? 0.0 : (px - (plot.left + half)) * xMax / half;
+}
+
+double tooltipYValue(int py, const PlotRect& plot, double yMax) {
+    const int half = plot.height() / 2;
+    return half == 0 ? yMax : yMax - (py - (plot.top + 1)) * yMax / half;
 }
 
 std::string tooltipText(std::string_view yTitle, double yValue, std::string_view xTitle,

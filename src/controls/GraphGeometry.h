@@ -43,10 +43,19 @@ std::vector<int> gridColumns(const PlotRect& plot);
 // An axis end label: "%.*lf" with the axis's decimals.
 std::string axisLabel(double value, int decimals);
 
-// The values under pointer (px, py) of the client area, taking the axes' centres at fixed
-// pixels 159 and 11 and the half plot sizes in whole pixels.
-double tooltipXValue(int px, double xMax, int plotWidth);
-double tooltipYValue(int py, double yMax, int plotHeight);
+// Where the two axis lines run: half the plot's height below its top and half its width right of
+// its left edge, in whole pixels.
+struct AxisLines {
+    int y = 0;
+    int x = 0;
+};
+AxisLines axisLinesOf(const PlotRect& plot);
+
+// The values under pointer (px, py) of the client area: X from the plot's centre column, Y down
+// from the row below the plot's top, each scaled by the maximum over half the plot size in whole
+// pixels.
+double tooltipXValue(int px, const PlotRect& plot, double xMax);
+double tooltipYValue(int py, const PlotRect& plot, double yMax);
 
 // "%s=%4.2f %s=%4.2f": the Y title and value, then the X title and value.
 std::string tooltipText(std::string_view yTitle, double yValue, std::string_view xTitle,

@@ -14,62 +14,8 @@
 
 namespace {
 
-TEST(CEditListCtrlTest, ColumnBordersBelongToTheLeftColumn) {
-    const std::vector<int> widths = {80, 100, 120};
-    struct Case {
-        int x;
-        int rowLeft;
-        int column;
-    };
-    const Case cases[] = {
-        {0, 0, 0},   {79, 0, 0},   {80, 0, 0},  {81, 0, 1},    {180, 0, 1},  {181, 0, 2},
-        {300, 0, 2}, {301, 0, -1}, {-1, 0, -1}, {-50, -60, 0}, {20, -60, 0}, {21, -60, 1},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kova::columnAtX(c.x, c.rowLeft, widths), c.column)
-            << "x " << c.x << " row left " << c.rowLeft;
-    }
-    EXPECT_EQ(kova::columnAtX(5, 0, {}), -1);
-}
-
-TEST(CEditListCtrlTest, ScrollBringsTheColumnIntoView) {
-    const std::vector<int> widths = {80, 100, 120};
-    struct Case {
-        int rowLeft;
-        int clientRight;
-        int column;
-        int scroll;
-    };
-    const Case cases[] = {
-        {0, 400, 2, 0},        // fully visible
-        {0, 250, 2, 50},       // right part hidden: just enough to show its right edge
-        {0, 150, 2, 180},      // starts past the right edge: to the left edge
-        {-100, 400, 0, -100},  // scrolled away to the left
-        {-80, 400, 1, 0},      // starts exactly at the left edge
-        {0, 250, 5, 0},        // no such column
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kova::scrollToShowColumn(c.rowLeft, c.clientRight, widths, c.column), c.scroll)
-            << "column " << c.column << " client right " << c.clientRight;
-    }
-}
-
-TEST(CEditListCtrlTest, AllowedCharactersWithTheirExceptions) {
-    const std::u32string digits = U"0123456789.";
-    EXPECT_TRUE(kova::isEditCharAllowed(U'7', digits));
-    EXPECT_TRUE(kova::isEditCharAllowed(U'.', digits));
-    EXPECT_FALSE(kova::isEditCharAllowed(U'a', digits));
-    EXPECT_FALSE(kova::isEditCharAllowed(U'\r', digits));
-    for (const char32_t control : {3U, 8U, 22U, 24U}) {
-        EXPECT_TRUE(kova::isEditCharAllowed(control, digits)) << static_cast<unsigned>(control);
-    }
-    EXPECT_FALSE(kova::isEditCharAllowed(1U, digits));  // Ctrl+A is not among them
-    EXPECT_TRUE(kova::isEditCharAllowed(U'中', U""));
-    EXPECT_TRUE(kova::isEditCharAllowed(U'中', U"中"));
-}
-
 // A page-like window holding one list with three columns and a focusable neighbour.
-class ListFixture : public ::testing::Test {
+class CEditListCtrlTest : public ::testing::Test {
   protected:
     void SetUp() override {
         window_ = std::make_unique<QWidget>();
@@ -136,7 +82,7 @@ class ListFixture : public ::testing::Test {
     QLineEdit* other_ = nullptr;
 };
 
-TEST_F(ListFixture, ClickOnAColumnBorderEditsTheLeftColumn) {
+TEST_F(CEditListCtrlTest, ClickOnAColumnBorderEditsTheLeftColumn) {
     const int y = cellCentre(2, 1).y();
     int row = -1;
     int column = -1;
@@ -155,7 +101,7 @@ TEST_F(ListFixture, ClickOnAColumnBorderEditsTheLeftColumn) {
     EXPECT_TRUE(editor().Window()->hasFocus());
 }
 
-TEST_F(ListFixture, ClickBelowTheLastRowChangesNothing) {
+TEST_F(CEditListCtrlTest, ClickBelowTheLastRowChangesNothing) {
     list_->setRowCount(3);
     click(cellCentre(1, 0));
     ASSERT_EQ(list_->GetSelectionMark(), 1);
@@ -175,7 +121,7 @@ TEST_F(ListFixture, ClickBelowTheLastRowChangesNothing) {
     EXPECT_FALSE(list_->HitTestCell({305, cellCentre(0, 0).y()}, row, column));
 }
 
-TEST_F(ListFixture, ExcludedColumnSelectsWithoutEditing) {
+TEST_F(CEditListCtrlTest, ExcludedColumnSelectsWithoutEditing) {
     click(cellCentre(4, 0));
     EXPECT_EQ(list_->GetSelectionMark(), 4);
     EXPECT_EQ(list_->GetFirstSelected(), 4);
@@ -190,7 +136,7 @@ TEST_F(ListFixture, ExcludedColumnSelectsWithoutEditing) {
     EXPECT_TRUE(nativeEditorOpen());
 }
 
-TEST_F(ListFixture, EscapeRestoresEnterAndFocusLossKeep) {
+TEST_F(CEditListCtrlTest, EscapeRestoresEnterAndFocusLossKeep) {
     struct Case {
         const char* how;
         std::string expected;
@@ -219,7 +165,7 @@ TEST_F(ListFixture, EscapeRestoresEnterAndFocusLossKeep) {
     }
 }
 
-TEST_F(ListFixture, ClickingAnotherCellKeepsTheFirstEditAndOpensTheNext) {
+TEST_F(CEditListCtrlTest, ClickingAnotherCellKeepsTheFirstEditAndOpensTheNext) {
     click(cellCentre(0, 1));
     QTest::keyClicks(editor().Window(), "X");
     click(cellCentre(1, 2));
@@ -229,7 +175,7 @@ TEST_F(ListFixture, ClickingAnotherCellKeepsTheFirstEditAndOpensTheNext) {
     EXPECT_EQ(editor().Column(), 2);
 }
 
-TEST_F(ListFixture, ScrollingEndsTheEditAndKeepsTheText) {
+TEST_F(CEditListCtrlTest, ScrollingEndsTheEditAndKeepsTheText) {
     for (QScrollBar* bar : {list_->verticalScrollBar(), list_->horizontalScrollBar()}) {
         list_->setColumnWidth(2, 400);  // wide enough for a horizontal scroll bar
         QApplication::processEvents();
@@ -246,7 +192,7 @@ TEST_F(ListFixture, ScrollingEndsTheEditAndKeepsTheText) {
     }
 }
 
-TEST_F(ListFixture, PartlyHiddenCellIsScrolledIntoViewAndCoveredExactly) {
+TEST_F(CEditListCtrlTest, PartlyHiddenCellIsScrolledIntoViewAndCoveredExactly) {
     window_->resize(260, 300);
     QApplication::processEvents();
     const int clientRight = list_->viewport()->width();
@@ -262,7 +208,7 @@ TEST_F(ListFixture, PartlyHiddenCellIsScrolledIntoViewAndCoveredExactly) {
     EXPECT_EQ(cell.left() + cell.width(), clientRight);
 }
 
-TEST_F(ListFixture, CellScrolledAwayToTheLeftComesBackAtTheLeftEdge) {
+TEST_F(CEditListCtrlTest, CellScrolledAwayToTheLeftComesBackAtTheLeftEdge) {
     window_->resize(200, 300);
     QApplication::processEvents();
     list_->horizontalScrollBar()->setValue(120);
@@ -275,7 +221,7 @@ TEST_F(ListFixture, CellScrolledAwayToTheLeftComesBackAtTheLeftEdge) {
               QRect(0, list_->rowViewportPosition(6), 100, list_->rowHeight(6)));
 }
 
-TEST_F(ListFixture, ShiftOrCtrlClickOnlySelects) {
+TEST_F(CEditListCtrlTest, ShiftOrCtrlClickOnlySelects) {
     click(cellCentre(1, 0));
     click(cellCentre(3, 1), Qt::ControlModifier);
     EXPECT_FALSE(editor().IsOpen());
@@ -290,7 +236,7 @@ TEST_F(ListFixture, ShiftOrCtrlClickOnlySelects) {
     EXPECT_FALSE(selected->isRowSelected(2, {}));
 }
 
-TEST_F(ListFixture, ListWithoutEditLabelsNeverEdits) {
+TEST_F(CEditListCtrlTest, ListWithoutEditLabelsNeverEdits) {
     list_->SetEditLabels(false);
     click(cellCentre(2, 1));
     EXPECT_EQ(list_->GetSelectionMark(), 2);
@@ -299,7 +245,7 @@ TEST_F(ListFixture, ListWithoutEditLabelsNeverEdits) {
     EXPECT_FALSE(nativeEditorOpen());
 }
 
-TEST_F(ListFixture, TypedCharactersAreFilteredByTheColumnsSet) {
+TEST_F(CEditListCtrlTest, TypedCharactersAreFilteredByTheColumnsSet) {
     list_->SetColumnAllowedChars(1, "0123456789.");
     click(cellCentre(2, 1));
     QLineEdit* window = editor().Window();
@@ -317,7 +263,7 @@ TEST_F(ListFixture, TypedCharactersAreFilteredByTheColumnsSet) {
     EXPECT_EQ(editor().Window()->text(), QString("a-b"));
 }
 
-TEST_F(ListFixture, ReorderedHeaderEditsTheColumnUnderThePointer) {
+TEST_F(CEditListCtrlTest, ReorderedHeaderEditsTheColumnUnderThePointer) {
     list_->SetExtendedStyle(CEditListCtrl::HeaderDragDrop | CEditListCtrl::FullRowSelect);
     list_->horizontalHeader()->moveSection(2, 0);  // display order: 2, 0, 1
     QApplication::processEvents();
@@ -328,12 +274,66 @@ TEST_F(ListFixture, ReorderedHeaderEditsTheColumnUnderThePointer) {
     EXPECT_EQ(editor().Window()->geometry().width(), 120);
 }
 
-TEST_F(ListFixture, DestroyingTheListWithAnOpenEditLeavesNoEditor) {
+TEST_F(CEditListCtrlTest, DestroyingTheListWithAnOpenEditLeavesNoEditor) {
     click(cellCentre(0, 1));
     ASSERT_TRUE(editor().IsOpen());
     window_.reset();
     QApplication::processEvents();
     EXPECT_FALSE(editor().IsOpen());
+}
+
+TEST_F(CEditListCtrlTest, ColumnBordersBelongToTheLeftColumn) {
+    const std::vector<int> widths = {80, 100, 120};
+    struct Case {
+        int x;
+        int rowLeft;
+        int column;
+    };
+    const Case cases[] = {
+        {0, 0, 0},   {79, 0, 0},   {80, 0, 0},  {81, 0, 1},    {180, 0, 1},  {181, 0, 2},
+        {300, 0, 2}, {301, 0, -1}, {-1, 0, -1}, {-50, -60, 0}, {20, -60, 0}, {21, -60, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kova::columnAtX(c.x, c.rowLeft, widths), c.column)
+            << "x " << c.x << " row left " << c.rowLeft;
+    }
+    EXPECT_EQ(kova::columnAtX(5, 0, {}), -1);
+}
+
+TEST_F(CEditListCtrlTest, ScrollBringsTheColumnIntoView) {
+    const std::vector<int> widths = {80, 100, 120};
+    struct Case {
+        int rowLeft;
+        int clientRight;
+        int column;
+        int scroll;
+    };
+    const Case cases[] = {
+        {0, 400, 2, 0},        // fully visible
+        {0, 250, 2, 50},       // right part hidden: just enough to show its right edge
+        {0, 150, 2, 180},      // starts past the right edge: to the left edge
+        {-100, 400, 0, -100},  // scrolled away to the left
+        {-80, 400, 1, 0},      // starts exactly at the left edge
+        {0, 250, 5, 0},        // no such column
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kova::scrollToShowColumn(c.rowLeft, c.clientRight, widths, c.column), c.scroll)
+            << "column " << c.column << " client right " << c.clientRight;
+    }
+}
+
+TEST_F(CEditListCtrlTest, AllowedCharactersWithTheirExceptions) {
+    const std::u32string digits = U"0123456789.";
+    EXPECT_TRUE(kova::isEditCharAllowed(U'7', digits));
+    EXPECT_TRUE(kova::isEditCharAllowed(U'.', digits));
+    EXPECT_FALSE(kova::isEditCharAllowed(U'a', digits));
+    EXPECT_FALSE(kova::isEditCharAllowed(U'\r', digits));
+    for (const char32_t control : {3U, 8U, 22U, 24U}) {
+        EXPECT_TRUE(kova::isEditCharAllowed(control, digits)) << static_cast<unsigned>(control);
+    }
+    EXPECT_FALSE(kova::isEditCharAllowed(1U, digits));  // Ctrl+A is not among them
+    EXPECT_TRUE(kova::isEditCharAllowed(U'中', U""));
+    EXPECT_TRUE(kova::isEditCharAllowed(U'中', U"中"));
 }
 
 }  // namespace

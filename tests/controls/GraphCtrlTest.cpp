@@ -14,56 +14,6 @@ namespace {
 
 using kova::PlotRect;
 
-TEST(CGraphCtrlTest, PlotAreaLeavesRoomForTheYLabels) {
-    EXPECT_EQ(kova::plotRectOf({0, 0, 293, 245}), (PlotRect{20, 10, 283, 220}));
-    struct Case {
-        double min;
-        double max;
-        int decimals;
-        int left;
-    };
-    const Case cases[] = {
-        {-105, 105, 2, 6 * (2 + 2 + 4)},  // three digits: log10 gives 2
-        {-99, 99, 2, 6 * (1 + 2 + 4)},
-        {0, 100, 2, 6 * (2 + 2 + 4)},      // a zero bound needs no digits of its own
-        {-0.05, 0.5, 2, 6 * (1 + 2 + 4)},  // below 1 the logarithm's magnitude counts
-        {-5, 5, 0, 6 * (0 + 0 + 4)},
-        {-12345, 3, 1, 6 * (4 + 1 + 4)},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kova::plotLeftForLabels(0, c.min, c.max, c.decimals), c.left)
-            << c.min << ".." << c.max;
-    }
-    EXPECT_EQ(kova::plotLeftForLabels(5, -99, 99, 2), 5 + 42);
-}
-
-TEST(CGraphCtrlTest, GridStepsAreTenthsOfThePlot) {
-    const PlotRect plot{48, 10, 283, 220};  // 235 x 210: steps 23 and 21
-    const std::vector<int> rows = kova::gridRows(plot);
-    ASSERT_EQ(rows.size(), 9U);
-    EXPECT_EQ(rows.front(), 199);
-    EXPECT_EQ(rows.back(), 220 - 9 * 21);
-    const std::vector<int> columns = kova::gridColumns(plot);
-    ASSERT_EQ(columns.size(), 10U);  // 235 = 10 * 23 + 5: a tenth line fits 5 pixels short
-    EXPECT_EQ(columns.front(), 71);
-    EXPECT_EQ(columns.back(), 48 + 10 * 23);
-    EXPECT_TRUE(kova::gridRows({0, 0, 9, 9}).empty());  // no step, no lines
-    EXPECT_TRUE(kova::gridColumns({0, 0, 9, 9}).empty());
-}
-
-TEST(CGraphCtrlTest, TooltipValuesAndText) {
-    // Plot 234 x 174: halves 117 and 87.
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159, 10, 234), 0.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159 + 117, 10, 234), 10.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159 - 117, 10, 235), -10.0);  // half of 235 is 117
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11, 50, 174), 50.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 87, 50, 174), 0.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 174, 50, 175), -50.0);
-    EXPECT_EQ(kova::tooltipText("Data", 12.345, "Volt（V）", -0.5), "Data=12.35 Volt（V）=-0.50");
-    EXPECT_EQ(kova::axisLabel(-105.0, 2), "-105.00");
-    EXPECT_EQ(kova::axisLabel(10, 0), "10");
-}
-
 // The graph as the check window sets it up, over a frame of 299 x 251 pixels.
 std::unique_ptr<CGraphCtrl> checkWindowGraph(QWidget* parent, double m = 105) {
     auto graph = std::make_unique<CGraphCtrl>();
@@ -85,7 +35,7 @@ QImage clientImage(CGraphCtrl& graph) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-class GraphFixture : public ::testing::Test {
+class CGraphCtrlTest : public ::testing::Test {
   protected:
     void SetUp() override {
         window_ = std::make_unique<QWidget>();
@@ -104,7 +54,7 @@ class GraphFixture : public ::testing::Test {
     std::unique_ptr<CGraphCtrl> reference_;
 };
 
-TEST_F(GraphFixture, PointsLandOnThePlotAreaCornersAndCentre) {
+TEST_F(CGraphCtrlTest, PointsLandOnThePlotAreaCornersAndCentre) {
     const PlotRect plot = graph_->PlotArea();
     EXPECT_EQ(plot.left, 48);  // labels of "105.00"
     EXPECT_EQ(plot.top, 10);
@@ -123,7 +73,7 @@ TEST_F(GraphFixture, PointsLandOnThePlotAreaCornersAndCentre) {
     EXPECT_EQ(graph_->PointAt(0, 1).y, 105.0);
 }
 
-TEST_F(GraphFixture, LayersAreCombinedWithBitwiseOr) {
+TEST_F(CGraphCtrlTest, LayersAreCombinedWithBitwiseOr) {
     const QColor red(255, 0, 0);
     graph_->AddPoint(1, -10, 20, red);
     graph_->AddPoint(1, 10, 20, red);  // a horizontal line across the plot
@@ -141,7 +91,7 @@ TEST_F(GraphFixture, LayersAreCombinedWithBitwiseOr) {
     EXPECT_EQ(composed.pixel(plot.left + 5, y - 5), background.pixel(plot.left + 5, y - 5));
 }
 
-TEST_F(GraphFixture, SeriesZeroPointLeftOfThePlotGetsMarkersButNoLine) {
+TEST_F(CGraphCtrlTest, SeriesZeroPointLeftOfThePlotGetsMarkersButNoLine) {
     const QColor yellow(255, 255, 0);
     const QImage background = clientImage(*reference_);
     const auto yellowOver = [&](QPoint p) { return background.pixel(p) | qRgb(255, 255, 0); };
@@ -170,7 +120,7 @@ TEST_F(GraphFixture, SeriesZeroPointLeftOfThePlotGetsMarkersButNoLine) {
     EXPECT_EQ(image.pixel(between), yellowOver(between));
 }
 
-TEST_F(GraphFixture, SettingAfterPointsClearsTheDisplayButKeepsThePoints) {
+TEST_F(CGraphCtrlTest, SettingAfterPointsClearsTheDisplayButKeepsThePoints) {
     const QColor yellow(255, 255, 0);
     for (int i = -5; i <= 5; ++i) {
         graph_->AddPoint(0, i, i * 10.0, yellow);
@@ -182,7 +132,7 @@ TEST_F(GraphFixture, SettingAfterPointsClearsTheDisplayButKeepsThePoints) {
     EXPECT_EQ(graph_->PointAt(0, 10).x, 5.0);
 }
 
-TEST_F(GraphFixture, YEndLabelsOnlyWithTwoDecimals) {
+TEST_F(CGraphCtrlTest, YEndLabelsOnlyWithTwoDecimals) {
     const PlotRect plot = graph_->PlotArea();
     const QRect labelArea(plot.left - 30, plot.top, 28, 12);
     const auto inkIn = [&](const QImage& image) {
@@ -208,7 +158,7 @@ TEST_F(GraphFixture, YEndLabelsOnlyWithTwoDecimals) {
     EXPECT_EQ(ink, 0);
 }
 
-TEST_F(GraphFixture, RefusedRangeAndSeriesLeaveEverythingAsItWas) {
+TEST_F(CGraphCtrlTest, RefusedRangeAndSeriesLeaveEverythingAsItWas) {
     const QImage before = clientImage(*graph_);
     graph_->SetXRange(5, 5, 2);
     graph_->SetYRange(10, -10, 2);
@@ -226,12 +176,17 @@ TEST_F(GraphFixture, RefusedRangeAndSeriesLeaveEverythingAsItWas) {
     EXPECT_EQ(graph_->PointCount(2), CGraphCtrl::kMaxPoints);
 }
 
-TEST_F(GraphFixture, TooltipFollowsThePointerWithTheValuesUnderIt) {
+TEST_F(CGraphCtrlTest, TooltipFollowsThePointerWithTheValuesUnderIt) {
     window_->show();
     QApplication::processEvents();
     const PlotRect plot = graph_->PlotArea();
-    const QPoint client(159 + plot.width() / 2, 11);
+    const QPoint client(plot.left + plot.width() / 2 * 2, plot.top + 1);
     EXPECT_EQ(graph_->TooltipText(client), "Data=105.00 Volt（V）=10.00");
+    // Over a plotted point the tooltip reads that point's values.
+    graph_->AddPoint(0, 0, 0, Qt::yellow);
+    const CGraphCtrl::Point origin = graph_->PointAt(0, 0);
+    const QPoint over(static_cast<int>(origin.deviceX), static_cast<int>(origin.deviceY) + 1);
+    EXPECT_EQ(graph_->TooltipText(over), "Data=0.00 Volt（V）=0.00");
 
     const QPoint at = graph_->ClientOrigin() + client;
     QMouseEvent move(QEvent::MouseMove, at, graph_->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -244,6 +199,64 @@ TEST_F(GraphFixture, TooltipFollowsThePointerWithTheValuesUnderIt) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(graph_.get(), &leave);
     EXPECT_FALSE(graph_->TooltipShown());
+}
+
+TEST_F(CGraphCtrlTest, PlotAreaLeavesRoomForTheYLabels) {
+    EXPECT_EQ(kova::plotRectOf({0, 0, 293, 245}), (PlotRect{20, 10, 283, 220}));
+    struct Case {
+        double min;
+        double max;
+        int decimals;
+        int left;
+    };
+    const Case cases[] = {
+        {-105, 105, 2, 6 * (2 + 2 + 4)},  // three digits: log10 gives 2
+        {-99, 99, 2, 6 * (1 + 2 + 4)},
+        {0, 100, 2, 6 * (2 + 2 + 4)},      // a zero bound needs no digits of its own
+        {-0.05, 0.5, 2, 6 * (1 + 2 + 4)},  // below 1 the logarithm's magnitude counts
+        {-5, 5, 0, 6 * (0 + 0 + 4)},
+        {-12345, 3, 1, 6 * (4 + 1 + 4)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kova::plotLeftForLabels(0, c.min, c.max, c.decimals), c.left)
+            << c.min << ".." << c.max;
+    }
+    EXPECT_EQ(kova::plotLeftForLabels(5, -99, 99, 2), 5 + 42);
+}
+
+TEST_F(CGraphCtrlTest, GridStepsAreTenthsOfThePlot) {
+    const PlotRect plot{48, 10, 283, 220};  // 235 x 210: steps 23 and 21
+    const std::vector<int> rows = kova::gridRows(plot);
+    ASSERT_EQ(rows.size(), 9U);
+    EXPECT_EQ(rows.front(), 199);
+    EXPECT_EQ(rows.back(), 220 - 9 * 21);
+    const std::vector<int> columns = kova::gridColumns(plot);
+    ASSERT_EQ(columns.size(), 10U);  // 235 = 10 * 23 + 5: a tenth line fits 5 pixels short
+    EXPECT_EQ(columns.front(), 71);
+    EXPECT_EQ(columns.back(), 48 + 10 * 23);
+    EXPECT_TRUE(kova::gridRows({0, 0, 9, 9}).empty());  // no step, no lines
+    EXPECT_TRUE(kova::gridColumns({0, 0, 9, 9}).empty());
+}
+
+TEST_F(CGraphCtrlTest, TooltipValuesAndText) {
+    // On a 234 x 174 plot at (42, 10) the centre column is 159 and the axis lines run 87 below
+    // the top and 117 right of the left edge.
+    const PlotRect plot{42, 10, 42 + 234, 10 + 174};
+    EXPECT_EQ(kova::axisLinesOf(plot).y, 10 + 87);
+    EXPECT_EQ(kova::axisLinesOf(plot).x, 42 + 117);
+    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159, plot, 10), 0.0);
+    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159 + 117, plot, 10), 10.0);
+    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11, plot, 50), 50.0);
+    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 87, plot, 50), 0.0);
+    // Odd sizes: the halves are whole pixels.
+    const PlotRect odd{48, 10, 48 + 235, 10 + 175};
+    EXPECT_EQ(kova::axisLinesOf(odd).x, 48 + 117);
+    EXPECT_DOUBLE_EQ(kova::tooltipXValue(48, odd, 10), -10.0);
+    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 174, odd, 50), -50.0);
+    EXPECT_DOUBLE_EQ(kova::tooltipXValue(7, {0, 0, 1, 1}, 10), 0.0);  // no half, no value
+    EXPECT_EQ(kova::tooltipText("Data", 12.345, "Volt（V）", -0.5), "Data=12.35 Volt（V）=-0.50");
+    EXPECT_EQ(kova::axisLabel(-105.0, 2), "-105.00");
+    EXPECT_EQ(kova::axisLabel(10, 0), "10");
 }
 
 }  // namespace

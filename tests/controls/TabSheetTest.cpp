@@ -6,11 +6,12 @@
 #include <array>
 #include <memory>
 
+#include "controls/ControlLayout.h"
 #include "controls/TabSheet.h"
 
 namespace {
 
-class TabSheetFixture : public ::testing::Test {
+class CTabSheetTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (auto& page : pages_) {
@@ -24,7 +25,7 @@ class TabSheetFixture : public ::testing::Test {
     std::unique_ptr<CTabSheet> sheet_;
 };
 
-TEST_F(TabSheetFixture, EleventhPageIsRefused) {
+TEST_F(CTabSheetTest, EleventhPageIsRefused) {
     for (int i = 0; i < 10; ++i) {
         EXPECT_TRUE(sheet_->AddPage("page " + std::to_string(i), pages_[i].get(), 131 + i));
     }
@@ -38,7 +39,7 @@ TEST_F(TabSheetFixture, EleventhPageIsRefused) {
     EXPECT_EQ(pages_[10]->parentWidget(), nullptr);
 }
 
-TEST_F(TabSheetFixture, ShowPlacesEveryPageAndShowsTheFirst) {
+TEST_F(CTabSheetTest, ShowPlacesEveryPageAndShowsTheFirst) {
     sheet_->AddPage(" 通 道 配 置 ", pages_[0].get(), 131);
     sheet_->AddPage(" 通 道 标 定 ", pages_[1].get(), 132);
     sheet_->show();
@@ -61,7 +62,7 @@ TEST_F(TabSheetFixture, ShowPlacesEveryPageAndShowsTheFirst) {
     EXPECT_EQ(pages_[1]->geometry().size(), QSize(700 - tab.left() - 2, 500 - tabBottom - 3));
 }
 
-TEST_F(TabSheetFixture, SetCurSelIgnoresTheCurrentAndOutOfRangeIndexes) {
+TEST_F(CTabSheetTest, SetCurSelIgnoresTheCurrentAndOutOfRangeIndexes) {
     for (int i = 0; i < 3; ++i) {
         sheet_->AddPage("p", pages_[i].get(), 0);
     }
@@ -79,7 +80,7 @@ TEST_F(TabSheetFixture, SetCurSelIgnoresTheCurrentAndOutOfRangeIndexes) {
     EXPECT_TRUE(pages_[2]->isVisible());
 }
 
-TEST_F(TabSheetFixture, ClickOnATabShowsItsPage) {
+TEST_F(CTabSheetTest, ClickOnATabShowsItsPage) {
     sheet_->AddPage("first", pages_[0].get(), 0);
     sheet_->AddPage("second", pages_[1].get(), 0);
     sheet_->show();
@@ -95,11 +96,16 @@ TEST_F(TabSheetFixture, ClickOnATabShowsItsPage) {
     EXPECT_TRUE(pages_[0]->isVisible());
 }
 
-TEST_F(TabSheetFixture, PagesOutliveTheSheet) {
+TEST_F(CTabSheetTest, PagesOutliveTheSheet) {
     sheet_->AddPage("first", pages_[0].get(), 0);
     sheet_->Show();
     sheet_.reset();
     EXPECT_EQ(pages_[0]->parentWidget(), nullptr);  // still the caller's, not deleted
+}
+
+TEST_F(CTabSheetTest, PagesSitBelowTheFirstTab) {
+    const kova::ControlRect page = kova::tabPageRect({0, 0, 700, 500}, {2, 2, 90, 24});
+    EXPECT_EQ(page, (kova::ControlRect{2, 25, 2 + (700 - 2 - 2), 25 + (500 - 24 - 3)}));
 }
 
 }  // namespace

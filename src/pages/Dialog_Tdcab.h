@@ -1,0 +1,156 @@
+#pragma once
+// Dialog_Tdcab: the channel calibration page, the second page of the main window's tab sheet.
+// The technician picks a station, a device and one of its analog channels; while the page is
+// shown it samples the channel and writes the voltage into the voltage field; the technician
+// types the true value, adds the point, and saves the points as the channel's calibration table.
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calib/CalibSave.h"
+#include "config/ChannelStore.h"
+#include "pages/CalibPageSampler.h"
+
+class CEditListCtrl;
+class CMoveControl;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace kova {
+struct Runtime;
+}
+
+// What the page hands the calibration check window.
+struct CheckRequest {
+    std::string device;      // the device box's text
+    std::string channel;     // the channel-number display's text
+    bool debugLog = false;   // "标定校验写入调试文件" ticked
+    bool sendToLed = false;  // "标定校验时送LED屏" ticked
+};
+
+class Dialog_Tdcab : public QWidget {
+    Q_OBJECT
+
+  public:
+    static constexpr int kTemplateId = 130;
+    static constexpr int kSampleTimerId = 1;  // period "MS", while shown
+    static constexpr int kPlaceTimerId = 3;
+    static constexpr int kPlaceTimerMs = 50;
+    // The length of the page's sliding average; it does not follow "HDNUM".
+    static constexpr int kSlidingLength = 5;
+
+    // Builds the page and opens it: fonts, lists, the stations of this computer (a message when
+    // there is none), the layout and timer 3. It samples with the process's hardware module,
+    // system library and shared sample buffer, and `average`.
+    Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* parent = nullptr);
+    ~Dialog_Tdcab() override;
+
+    // The buttons that open other windows. The calibration check window plugs in at
+    // runCheckWindow (run it modally for the request; the page stops its sampling around it) and
+    // the digital channel test at showDigitalTest (show the page's digital test window, created
+    // hidden with the page). Until they are connected the two buttons do nothing.
+    std::function<void(const CheckRequest&)> runCheckWindow;
+    std::function<void()> showDigitalTest;
+
+    // Timer 1: one sampling tick. A tick that arrives while the previous one still runs is
+    // skipped. Tests call it directly.
+    void tick();
+    // Timer 3: moves the page onto the published page area and repaints it.
+    void placeTick();
+
+    // Commands, as the controls trigger them.
+    void OnSelchangeStation();
+    void OnSelchangeDevice();
+    void OnClickChannel();
+    void OnChannelChanging(int row);
+    void OnAutoVolt();
+    void OnAdd();
+    void OnDblclkPoints();
+    void OnClear();
+    void OnSave();
+    void OnCheck();
+    void OnDigitalTest();
+    void OnResetCounters();
+    void OnDebugLog();
+
+    // The controls, for the main window and for tests.
+    QComboBox* stationBox() const { return stationBox_; }
+    QComboBox* deviceBox() const { return deviceBox_; }
+    CEditListCtrl* channelList() const { return channelList_; }
+    CEditListCtrl* pointsList() const { return pointsList_; }
+    QLineEdit* voltField() const { return voltField_; }
+    QLineEdit* trueValueField() const { return trueValueField_; }
+    QLabel* channelDisplay() const { return channelDisplay_; }
+    QPushButton* autoVoltButton() const { return autoVolt_; }
+    QCheckBox* debugLogBox() const { return debugLogBox_; }
+    QCheckBox* sendToLedBox() const { return sendToLedBox_; }
+    const QTimer* sampleTimer() const { return sampleTimer_; }
+    const QTimer* placeTimer() const { return placeTimer_; }
+
+    // Page state.
+    int autoVoltState() const { return autoVoltState_; }  // 0 on, 1 off
+    int debugLogFlag() const { return debugLog_; }
+    int currentChannel() const { return currentChannel_; }
+    float reading() const { return reading_; }
+    // The points list as rows of texts.
+    std::vector<kova::CalibRow> pointRows() const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void SetUpLists();
+    void ApplyFonts();
+    void ApplyLayout();
+    void FillStations();
+    void FillDevices(const std::string& stationName);
+    void SelectChannel(int row, bool restartAverage);
+    void StartSampling();
+    void Message(const std::string& text);
+    std::string DisplayText() const;
+
+    kova::Runtime& rt_;
+    kova::ChannelStore store_;
+    kova::MathHD& average_;
+    kova::CalibPageSampler sampler_;
+
+    int autoVoltState_ = 0;
+    int debugLog_ = 0;
+    int tickFree_ = 1;
+    int currentChannel_ = 0;
+    float reading_ = 0.0f;
+
+    QComboBox* stationBox_ = nullptr;
+    QComboBox* deviceBox_ = nullptr;
+    CEditListCtrl* channelList_ = nullptr;
+    CEditListCtrl* pointsList_ = nullptr;
+    QLineEdit* voltField_ = nullptr;
+    QLineEdit* trueValueField_ = nullptr;
+    QLabel* channelCaption_ = nullptr;
+    QLabel* channelDisplay_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* check_ = nullptr;
+    QPushButton* digitalTest_ = nullptr;
+    QPushButton* clear_ = nullptr;
+    QPushButton* autoVolt_ = nullptr;
+    QPushButton* resetCounters_ = nullptr;
+    QCheckBox* debugLogBox_ = nullptr;
+    QCheckBox* sendToLedBox_ = nullptr;
+    QTimer* sampleTimer_ = nullptr;
+    QTimer* placeTimer_ = nullptr;
+    std::unique_ptr<CMoveControl> layout_;
+};

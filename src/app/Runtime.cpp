@@ -10,10 +10,6 @@ void FileCloser::operator()(std::FILE* file) const {
     }
 }
 
-int boundedBurstCount(int avernum) {
-    return std::clamp(avernum, 1, kSampleBufferSize);
-}
-
 int boundedPeriodMs(int ms) {
     return std::max(ms, kShortestPeriodMs);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "calib/ReadingChain.h"  // kSampleBufferSize, boundedBurstCount
 #include "device/CExtModule.h"
 #include "device/SystemLibrary.h"
 
@@ -29,16 +30,11 @@ struct FileCloser {
 };
 using LogFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// The shared sample buffer holds this many samples: the largest burst.
-inline constexpr int kSampleBufferSize = 80;
 // The shortest sampling period a timer runs at, in milliseconds.
 inline constexpr int kShortestPeriodMs = 10;
 // The longest sliding average a window sets up.
 inline constexpr int kLongestSlidingAverage = 1000;
 
-// The burst count the chain uses for "AVERNUM": within 1..80, so a hand-edited Calib.ini can
-// never make a burst overrun the sample buffer.
-int boundedBurstCount(int avernum);
 // The timer period for "MS": at least 10 ms, so a hand-edited 0 cannot spin the window thread.
 int boundedPeriodMs(int ms);
 // The sliding-average length for "HDNUM": at most 1000, so a hand-edited value cannot ask for a

@@ -123,22 +123,36 @@ std::pair<fs::path, std::string_view> splitRoot(std::string_view path) {
     return {fs::path(), path};
 }
 
+// The root and the components joined as text, "\\" and "/" alike, empty components dropped.
+std::string joinLexically(const fs::path& base, std::string_view rest) {
+    std::string text = base.native();
+    std::size_t start = 0;
+    while (start <= rest.size()) {
+        std::size_t stop = rest.find_first_of("\\/", start);
+        if (stop == std::string_view::npos) {
+            stop = rest.size();
+        }
+        if (stop > start) {
+            if (!text.empty() && text.back() != '/') {
+                text += '/';
+            }
+            text.append(rest.substr(start, stop - start));
+        }
+        start = stop + 1;
+    }
+    return text;
+}
+
 }  // namespace
 
-fs::path lexicalHostPath(std::string_view path) {
-    auto [base, rest] = splitRoot(path);
-    for (const std::string& part : splitComponents(rest)) {
-        base /= part;
-    }
-    return base;
+std::string lexicalHostPath(std::string_view path) {
+    const auto [base, rest] = splitRoot(path);
+    return joinLexically(base, rest);
 }
 
 fs::path hostPath(std::string_view path) {
-    auto [base, rest] = splitRoot(path);
-    fs::path lexical = base;
-    for (const std::string& part : splitComponents(rest)) {
-        lexical /= part;
-    }
+    const auto [base, rest] = splitRoot(path);
+    const fs::path lexical(joinLexically(base, rest));
     std::error_code ec;
     const bool relative = base.empty();
     fs::path cwd;

@@ -19,10 +19,10 @@ namespace kova {
 // The host path of a Windows-style or host path given as UTF-8 text.
 std::filesystem::path hostPath(std::string_view path);
 
-// The same mapping without resolving letter case, and a relative path stays relative to the
-// working directory: one string operation, no file-system access. hostPath gives this path
+// The same mapping as text, without resolving letter case, and a relative path stays relative to
+// the working directory: string operations only, no file-system access. hostPath gives this path
 // whenever it exists, so a caller can try it first.
-std::filesystem::path lexicalHostPath(std::string_view path);
+std::string lexicalHostPath(std::string_view path);
 
 // The host directory that drive letter `drive` ('A'..'Z', either case) maps to.
 std::filesystem::path driveRoot(char drive);

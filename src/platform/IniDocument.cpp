@@ -80,6 +80,49 @@ std::string sanitizeUtf8(std::string_view s) {
     return out;
 }
 
+bool isGbkLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+bool isGbkTrail(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
+bool isAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name's bytes with single-byte ASCII letters folded, read front to back; a GBK trail byte
+// passes as it is, whatever it looks like.
+class FoldedBytes {
+  public:
+    FoldedBytes(std::string_view text, IniEncoding encoding)
+        : text_(text), gbk_(encoding == IniEncoding::Gbk) {}
+
+    unsigned char at(std::size_t i) {
+        const auto c = static_cast<unsigned char>(text_[i]);
+        if (trailNext_) {
+            trailNext_ = false;
+            return c;
+        }
+        if (gbk_ && isGbkLead(c) && i + 1 < text_.size() &&
+            isGbkTrail(static_cast<unsigned char>(text_[i + 1]))) {
+            trailNext_ = true;
+            return c;
+        }
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+    }
+
+  private:
+    std::string_view text_;
+    bool gbk_;
+    bool trailNext_ = false;
+};
+
 // Position of the last "]" character of a GBK text, or npos; a trail byte equal to "]" is not one.
 std::size_t lastGbkCloseBracket(std::string_view text) {
     std::size_t found = std::string_view::npos;
@@ -127,14 +170,17 @@ void IniDocument::parse() {
     }
     sections_.push_back(Section{});
     const std::size_t size = bytes_.size();
+    lines_.reserve(size / 32);
     const char* data = bytes_.data();
     std::size_t pos = bomLength_;
     while (pos < size) {
         Line line;
         line.begin = pos;
-        std::size_t stop = pos;
-        while (stop < size && data[stop] != '\r' && data[stop] != '\n') {
-            ++stop;
+        // The line stops at the first CR or LF: each byte is searched at most twice.
+        const void* lf = std::memchr(data + pos, '\n', size - pos);
+        std::size_t stop = lf != nullptr ? static_cast<const char*>(lf) - data : size;
+        if (const void* cr = std::memchr(data + pos, '\r', stop - pos)) {
+            stop = static_cast<const char*>(cr) - data;
         }
         if (stop == size) {
             line.end = size;
@@ -148,24 +194,131 @@ void IniDocument::parse() {
         const std::size_t contentEnd = nul != nullptr ? static_cast<const char*>(nul) - data : stop;
         parseLine(line, contentEnd);
 
-        const std::size_t index = lines_.size();
         if (line.kind == LineKind::Header) {
+            const std::size_t index = lines_.size();
             sections_.back().endLine = index;
             Section next;
             next.header = index;
             next.firstLine = index + 1;
-            sections_.push_back(std::move(next));
-            std::string folded = foldFileText(name(line));
-            if (!folded.empty()) {
-                sectionIndex_.try_emplace(std::move(folded), sections_.size() - 1);
-            }
-        } else if (line.kind == LineKind::Key || line.kind == LineKind::KeyWithoutValue) {
-            sections_.back().keys.try_emplace(foldFileText(name(line)), index);
+            sections_.push_back(next);
         }
         lines_.push_back(line);
         pos = line.end;
     }
     sections_.back().endLine = lines_.size();
+    buildIndex();
+}
+
+std::uint32_t IniDocument::nameHash(std::string_view name) const {
+    // FNV-1a over the folded bytes; the same folding as FoldedBytes, written out because it
+    // runs for every name of a file.
+    constexpr std::uint64_t kPrime = 0x100000001B3ULL;
+    std::uint64_t h = 0xCBF29CE484222325ULL;
+    const bool gbk = encoding_ == IniEncoding::Gbk;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x80) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+        } else if (gbk && isGbkLead(c) && i + 1 < name.size() &&
+                   isGbkTrail(static_cast<unsigned char>(name[i + 1]))) {
+            h = (h ^ c) * kPrime;
+            c = static_cast<unsigned char>(name[++i]);  // a trail byte is never folded
+        }
+        h = (h ^ c) * kPrime;
+    }
+    h ^= h >> 29;  // the tables use the low bits
+    return static_cast<std::uint32_t>((h * 0xBF58476D1CE4E5B9ULL) >> 32);
+}
+
+bool IniDocument::sameName(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    FoldedBytes fa(a, encoding_);
+    FoldedBytes fb(b, encoding_);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (fa.at(i) != fb.at(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t IniDocument::probe(const std::vector<Slot>& slots, Table table, std::uint32_t hash,
+                               std::string_view name, bool sections) const {
+    for (std::size_t i = hash & table.mask;; i = (i + 1) & table.mask) {
+        const Slot& slot = slots[table.begin + i];
+        if (slot.target == kEmpty) {
+            return table.begin + i;
+        }
+        if (slot.hash == hash) {
+            const Line& line =
+                sections ? lines_[sections_[slot.target].header] : lines_[slot.target];
+            if (sameName(this->name(line), name)) {
+                return table.begin + i;
+            }
+        }
+    }
+}
+
+namespace {
+
+// A table size with room to spare: a power of two above twice the names.
+std::size_t tableSize(std::size_t names) {
+    std::size_t size = 1;
+    while (size <= 2 * names) {
+        size *= 2;
+    }
+    return size;
+}
+
+bool isKeyLine(const IniDocument::Line& line) {
+    return line.kind == IniDocument::LineKind::Key ||
+           line.kind == IniDocument::LineKind::KeyWithoutValue;
+}
+
+}  // namespace
+
+void IniDocument::buildIndex() {
+    const std::size_t sectionCount = sections_.size();
+    sectionTable_ = Table{0, tableSize(sectionCount) - 1};
+    sectionSlots_.assign(sectionTable_.mask + 1, Slot{});
+    for (std::size_t s = 1; s < sectionCount; ++s) {
+        const std::string_view n = name(lines_[sections_[s].header]);
+        if (n.empty()) {
+            continue;  // "[]" is never found
+        }
+        const std::uint32_t h = nameHash(n);
+        Slot& slot = sectionSlots_[probe(sectionSlots_, sectionTable_, h, n, true)];
+        if (slot.target == kEmpty) {
+            slot = Slot{h, static_cast<std::uint32_t>(s)};  // only the first of a name
+        }
+    }
+    keyTables_.resize(sectionCount);
+    std::size_t total = 0;
+    for (std::size_t s = 0; s < sectionCount; ++s) {
+        std::size_t keys = 0;
+        for (std::size_t l = sections_[s].firstLine; l < sections_[s].endLine; ++l) {
+            keys += isKeyLine(lines_[l]) ? 1 : 0;
+        }
+        const std::size_t size = tableSize(keys);
+        keyTables_[s] = Table{total, size - 1};
+        total += size;
+    }
+    keySlots_.assign(total, Slot{});
+    for (std::size_t s = 0; s < sectionCount; ++s) {
+        for (std::size_t l = sections_[s].firstLine; l < sections_[s].endLine; ++l) {
+            if (!isKeyLine(lines_[l])) {
+                continue;
+            }
+            const std::string_view n = name(lines_[l]);
+            const std::uint32_t h = nameHash(n);
+            Slot& slot = keySlots_[probe(keySlots_, keyTables_[s], h, n, false)];
+            if (slot.target == kEmpty) {
+                slot = Slot{h, static_cast<std::uint32_t>(l)};  // only the first of a name
+            }
+        }
+    }
 }
 
 void IniDocument::parseLine(Line& line, std::size_t contentEnd) const {
@@ -215,16 +368,10 @@ void IniDocument::parseLine(Line& line, std::size_t contentEnd) const {
 }
 
 std::string IniDocument::foldFileText(std::string_view raw) const {
-    if (encoding_ == IniEncoding::Utf8) {
-        return asciiLower(raw);  // UTF-8 multi-byte characters hold no ASCII bytes
-    }
     std::string out(raw);
-    for (std::size_t pos = 0; pos < out.size();) {
-        const std::size_t len = gbkCharLength(raw, pos);
-        if (len == 1 && out[pos] >= 'A' && out[pos] <= 'Z') {
-            out[pos] = static_cast<char>(out[pos] + ('a' - 'A'));
-        }
-        pos += len;
+    FoldedBytes folded(raw, encoding_);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char>(folded.at(i));
     }
     return out;
 }
@@ -254,18 +401,19 @@ std::optional<std::string> IniDocument::foldedName(std::string_view utf8) const 
     return foldFileText(*encoded);
 }
 
-std::size_t IniDocument::findFoldedSection(const std::string& folded) const {
-    if (folded.empty()) {
+std::size_t IniDocument::findSection(std::string_view name) const {
+    if (name.empty()) {
         return 0;
     }
-    const auto it = sectionIndex_.find(folded);
-    return it == sectionIndex_.end() ? npos : it->second;
+    const Slot& slot =
+        sectionSlots_[probe(sectionSlots_, sectionTable_, nameHash(name), name, true)];
+    return slot.target == kEmpty ? npos : slot.target;
 }
 
-std::size_t IniDocument::findFoldedKey(std::size_t section, const std::string& folded) const {
-    const auto& keys = sections_[section].keys;
-    const auto it = keys.find(folded);
-    return it == keys.end() ? npos : it->second;
+std::size_t IniDocument::findKey(std::size_t section, std::string_view name) const {
+    const Slot& slot =
+        keySlots_[probe(keySlots_, keyTables_[section], nameHash(name), name, false)];
+    return slot.target == kEmpty ? npos : slot.target;
 }
 
 std::string_view IniDocument::name(const Line& line) const {
@@ -286,21 +434,33 @@ std::string_view IniDocument::lineEnd(const Line& line) const {
     return std::string_view(bytes_).substr(line.end - n, n);
 }
 
+bool IniDocument::toFileText(std::string_view utf8, std::string& storage,
+                             std::string_view& text) const {
+    if (isAscii(utf8)) {
+        text = utf8;  // the same bytes in either encoding
+        return true;
+    }
+    std::optional<std::string> encoded = encode(utf8);
+    if (!encoded) {
+        return false;
+    }
+    storage = std::move(*encoded);
+    text = storage;
+    return true;
+}
+
 const IniDocument::Line* IniDocument::findLine(std::string_view section,
                                                std::string_view key) const {
-    const std::optional<std::string> s = foldedName(section);
-    if (!s) {
+    std::string storage;
+    std::string_view text;
+    if (!toFileText(trimIniBlanks(section), storage, text)) {
         return nullptr;
     }
-    const std::size_t index = findFoldedSection(*s);
-    if (index == npos) {
+    const std::size_t index = findSection(text);
+    if (index == npos || !toFileText(trimIniBlanks(key), storage, text)) {
         return nullptr;
     }
-    const std::optional<std::string> k = foldedName(key);
-    if (!k) {
-        return nullptr;
-    }
-    const std::size_t line = findFoldedKey(index, *k);
+    const std::size_t line = findKey(index, text);
     return line == npos ? nullptr : &lines_[line];
 }
 
@@ -311,8 +471,11 @@ std::string IniDocument::readString(std::string_view section, std::string_view k
     }
     const Line* line = findLine(section, key);
     if (line != nullptr && line->kind == LineKind::Key) {
-        const std::string text = decode(value(*line));
-        return std::string(cutToGbkBytes(text, bufferSize - 1));
+        const std::string_view raw = value(*line);
+        if (isAscii(raw)) {
+            return std::string(raw.substr(0, bufferSize - 1));  // one byte per character
+        }
+        return std::string(cutToGbkBytes(decode(raw), bufferSize - 1));
     }
     while (!defaultValue.empty() && defaultValue.back() == ' ') {
         defaultValue.remove_suffix(1);
@@ -335,15 +498,14 @@ std::vector<std::pair<std::string, std::string>> IniDocument::keyNames() const {
         std::string sectionName;
         if (s != 0) {
             const std::string_view raw = name(lines_[section.header]);
-            if (findFoldedSection(foldFileText(raw)) != s) {
+            if (findSection(raw) != s) {
                 continue;  // a later section of the same name, or "[]": never read
             }
             sectionName = decode(raw);
         }
         for (std::size_t l = section.firstLine; l < section.endLine; ++l) {
             const Line& line = lines_[l];
-            if ((line.kind == LineKind::Key || line.kind == LineKind::KeyWithoutValue) &&
-                findFoldedKey(s, foldFileText(name(line))) == l) {
+            if (isKeyLine(line) && findKey(s, name(line)) == l) {
                 out.emplace_back(sectionName, decode(name(line)));
             }
         }

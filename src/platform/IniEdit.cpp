@@ -1,5 +1,6 @@
 #include "platform/IniEdit.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -62,7 +63,7 @@ class Editor {
     void apply(const EncodedWrite& w) {
         const std::string foldedSection = doc_.foldFileText(w.section);
         const std::string foldedKey = doc_.foldFileText(w.key);
-        const std::size_t section = doc_.findFoldedSection(foldedSection);
+        const std::size_t section = doc_.findSection(w.section);
         if (section != IniDocument::npos) {
             writeToExistingSection(section, foldedKey, w);
             return;
@@ -96,29 +97,37 @@ class Editor {
         const std::string& bytes = doc_.bytes();
         std::string out;
         out.reserve(bytes.size() + 64 * entries_.size());
-        out.append(bytes, 0, doc_.bomLength());
-        auto next = inserted_.begin();
-        for (std::size_t i = 0; i <= lines_.size(); ++i) {
-            if (next != inserted_.end() && next->first == i) {
-                for (std::size_t e : next->second) {
+        // Only the lines this pass replaces or inserts before are visited; the runs between
+        // them are copied whole.
+        std::vector<std::size_t> points;
+        points.reserve(replaced_.size() + inserted_.size() + 1);
+        for (const auto& r : replaced_) {
+            points.push_back(r.first);
+        }
+        for (const auto& i : inserted_) {
+            points.push_back(i.first);
+        }
+        points.push_back(lines_.size());
+        std::sort(points.begin(), points.end());
+        points.erase(std::unique(points.begin(), points.end()), points.end());
+        std::size_t copied = 0;  // original bytes already in out, the byte-order mark included
+        for (std::size_t p : points) {
+            const std::size_t at = p < lines_.size() ? lines_[p].begin : bytes.size();
+            out.append(bytes, copied, at - copied);
+            copied = at;
+            if (p == lines_.size() && finalLineEndSupplied_) {
+                out += kNewLineEnd;
+            }
+            if (const auto ins = inserted_.find(p); ins != inserted_.end()) {
+                for (std::size_t e : ins->second) {
                     appendEntry(out, e);
                     out += kNewLineEnd;
                 }
-                ++next;
             }
-            if (i == lines_.size()) {
-                break;
-            }
-            const Line& line = lines_[i];
-            const auto replaced = replaced_.find(i);
-            if (replaced != replaced_.end()) {
-                appendEntry(out, replaced->second);
-                out += doc_.lineEnd(line);
-            } else {
-                out.append(bytes, line.begin, line.end - line.begin);
-            }
-            if (i + 1 == lines_.size() && finalLineEndSupplied_) {
-                out += kNewLineEnd;
+            if (const auto rep = replaced_.find(p); rep != replaced_.end()) {
+                appendEntry(out, rep->second);
+                out += doc_.lineEnd(lines_[p]);
+                copied = lines_[p].end;
             }
         }
         for (const NewSection& s : newSections_) {
@@ -149,7 +158,7 @@ class Editor {
 
     void writeToExistingSection(std::size_t section, const std::string& foldedKey,
                                 const EncodedWrite& w) {
-        const std::size_t line = doc_.findFoldedKey(section, foldedKey);
+        const std::size_t line = doc_.findKey(section, w.key);
         if (line != IniDocument::npos) {
             replaceLine(line, w.value);
             return;

@@ -53,12 +53,19 @@ class DocumentCache {
 
     void store(const std::string& path, const FileIdentity& identity,
                std::shared_ptr<const IniDocument> document) {
+        std::shared_ptr<const IniDocument> dropped;  // freed after the lock is released
         std::unique_lock lock(mutex_);
         // The tool uses a handful of files; the bound only keeps a scan of many files cheap.
         if (entries_.size() >= kMaxEntries && entries_.find(path) == entries_.end()) {
+            dropped = std::move(entries_.begin()->second.document);
             entries_.erase(entries_.begin());
         }
-        entries_[path] = Entry{identity, std::move(document)};
+        Entry& entry = entries_[path];
+        if (!dropped) {
+            dropped = std::move(entry.document);
+        }
+        entry = Entry{identity, std::move(document)};
+        lock.unlock();
     }
 
   private:
@@ -156,10 +163,10 @@ std::shared_ptr<const IniDocument> documentOf(int fd, const struct stat& st,
 // its default.
 std::shared_ptr<const IniDocument> currentDocument(const std::string& path) {
     // The lexical mapping is what hostPath gives whenever it exists: one stat per read.
-    fs::path host = lexicalHostPath(path);
+    std::string host = lexicalHostPath(path);
     struct stat st {};
     if (host.empty() || ::stat(host.c_str(), &st) != 0) {
-        host = hostPath(path);
+        host = hostPath(path).string();
         if (::stat(host.c_str(), &st) != 0) {
             return emptyDocument();
         }
@@ -167,14 +174,14 @@ std::shared_ptr<const IniDocument> currentDocument(const std::string& path) {
     if (!S_ISREG(st.st_mode)) {
         return emptyDocument();
     }
-    if (auto cached = cache().find(host.native(), identityOf(st))) {
+    if (auto cached = cache().find(host, identityOf(st))) {
         return cached;
     }
     const Descriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return emptyDocument();
     }
-    auto document = documentOf(fd.get(), st, host.native());
+    auto document = documentOf(fd.get(), st, host);
     return document ? document : emptyDocument();
 }
 

@@ -34,12 +34,17 @@ std::string octal(unsigned mode) {
 // Creates the directory with mode 0700 when missing and checks that only its owner, this user,
 // can reach it.
 std::string ensurePrivateDirectory(const fs::path& dir) {
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-        return "cannot create " + dir.string() + ": " + std::strerror(errno);
-    }
     struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0) {
-        return "cannot examine " + dir.string() + ": " + std::strerror(errno);
+        if (errno != ENOENT) {
+            return "cannot examine " + dir.string() + ": " + std::strerror(errno);
+        }
+        std::error_code ec;
+        fs::create_directories(dir.parent_path(), ec);  // a failure shows in the mkdir below
+        if ((::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) ||
+            ::lstat(dir.c_str(), &st) != 0) {
+            return "cannot create " + dir.string() + ": " + std::strerror(errno);
+        }
     }
     if (!S_ISDIR(st.st_mode)) {
         return dir.string() + " is not a directory";
@@ -110,10 +115,6 @@ WindowDirectory openWindowDirectory() {
     } else {
         out.path = fs::path("/tmp") / ("kova-" + std::to_string(::geteuid())) / "windows";
         owned = {out.path.parent_path(), out.path};
-    }
-    std::error_code ec;
-    if (!owned.front().parent_path().empty()) {
-        fs::create_directories(owned.front().parent_path(), ec);
     }
     for (const fs::path& dir : owned) {
         out.error = ensurePrivateDirectory(dir);

@@ -114,7 +114,7 @@ int connectTo(std::string_view title, std::string& error) {
     return -1;
 }
 
-SendResult deliver(std::string_view title, WindowMessage& message,
+SendResult deliver(std::string_view title, const WindowMessage& message,
                    std::chrono::milliseconds bound) {
     const Clock::time_point deadline = Clock::now() + bound;
     SendResult out;

@@ -6,7 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -75,9 +77,8 @@ MessageWindow::~MessageWindow() {
 
 std::vector<int> MessageWindow::descriptors() const {
     std::vector<int> fds{listenFd_};
-    for (const Connection& c : connections_) {
-        fds.push_back(c.fd);
-    }
+    std::transform(connections_.begin(), connections_.end(), std::back_inserter(fds),
+                   [](const Connection& c) { return c.fd; });
     return fds;
 }
 
@@ -110,6 +111,10 @@ void MessageWindow::acceptPeers() {
             drop(0);
         }
         connections_.push_back(Connection{fd, {}});
+        // The peer writes right after connecting: its frame is usually here already.
+        if (!serve(connections_.back())) {
+            drop(connections_.size() - 1);
+        }
     }
 }
 

@@ -11,8 +11,6 @@
 #include <chrono>
 #include <thread>
 
-extern char** environ;
-
 namespace kova::test {
 namespace {
 
@@ -32,6 +30,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     std::vector<std::string> words{program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& w : words) {
         argv.push_back(w.data());
     }

@@ -1,5 +1,6 @@
 #include "LedServer.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -118,9 +119,8 @@ std::vector<std::string> boardTitles(const LedServerOptions& options) {
         }
     }
     if (!options.config.empty()) {
-        for (std::string& t : titlesInSettings(options.config)) {
-            candidates.push_back(std::move(t));
-        }
+        const std::vector<std::string> more = titlesInSettings(options.config);
+        candidates.insert(candidates.end(), more.begin(), more.end());
     }
     std::vector<std::string> titles;
     for (const std::string& t : candidates) {
@@ -136,9 +136,10 @@ std::vector<std::string> boardTitles(const LedServerOptions& options) {
 }
 
 LedBoards::LedBoards(const std::vector<std::string>& titles) {
-    for (const std::string& t : titles) {
-        boards_.push_back({t, {}, false, {}});
-    }
+    std::transform(titles.begin(), titles.end(), std::back_inserter(boards_),
+                   [](const std::string& t) {
+                       return LedBoard{t, {}, false, {}};
+                   });
 }
 
 std::string LedBoards::apply(std::size_t index, const WindowMessage& message) {
@@ -165,27 +166,42 @@ std::string LedBoards::apply(std::size_t index, const WindowMessage& message) {
     return describe(board, request, message);
 }
 
-int runHeadless(LedBoards& boards, const std::function<void(const std::string&)>& report) {
-    WindowLoop loop;
+std::vector<std::unique_ptr<MessageWindow>> openBoardWindows(
+    LedBoards& boards, const std::function<void(const std::string&)>& report,
+    const std::function<void(std::size_t, const WindowMessage&)>& after) {
     std::vector<std::unique_ptr<MessageWindow>> windows;
     for (std::size_t i = 0; i < boards.boards().size(); ++i) {
         std::string error;
         auto window = MessageWindow::open(
             boards.boards()[i].title,
-            [&, i](const WindowMessage& message) -> std::int64_t {
+            [&boards, report, after, i](const WindowMessage& message) -> std::int64_t {
                 report(boards.apply(i, message));
-                if (endsServer(message)) {
-                    loop.stop();
-                }
+                after(i, message);
                 return 0;
             },
             error);
         if (!window) {
             std::cerr << "ledserver: " << error << "\n";
-            return 1;
+            return {};
         }
-        loop.add(*window);
         windows.push_back(std::move(window));
+    }
+    return windows;
+}
+
+int runHeadless(LedBoards& boards, const std::function<void(const std::string&)>& report) {
+    WindowLoop loop;
+    const auto windows =
+        openBoardWindows(boards, report, [&loop](std::size_t, const WindowMessage& m) {
+            if (endsServer(m)) {
+                loop.stop();
+            }
+        });
+    if (windows.empty()) {
+        return 1;
+    }
+    for (const auto& window : windows) {
+        loop.add(*window);
     }
     loop.run(true);
     return 0;

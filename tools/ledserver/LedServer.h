@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "led/LedProtocol.h"
 #include "platform/WindowFrame.h"
+#include "platform/WindowReceiver.h"
 
 namespace kova {
 
@@ -56,6 +58,12 @@ class LedBoards {
 inline bool endsServer(const WindowMessage& message) {
     return message.msg == kCloseMessage;
 }
+
+// One window per board; each message is applied to its board, reported, then handed to `after`.
+// Nothing when a window cannot be opened (the reason is on standard error).
+std::vector<std::unique_ptr<MessageWindow>> openBoardWindows(
+    LedBoards& boards, const std::function<void(const std::string&)>& report,
+    const std::function<void(std::size_t, const WindowMessage&)>& after);
 
 // Serves the boards without a display until closed or a termination signal; the exit status.
 int runHeadless(LedBoards& boards, const std::function<void(const std::string&)>& report);

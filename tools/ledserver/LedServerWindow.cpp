@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
-#include <iostream>
 #include <memory>
 
 #include "platform/WindowReceiverQt.h"
@@ -13,6 +12,7 @@ namespace kova {
 LedServerWindow::LedServerWindow(const LedBoards& boards) : boards_(boards) {
     setWindowTitle("ledserver");
     setStyleSheet("background-color: black;");
+    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the widget owns its layout
     auto* grid = new QGridLayout(this);
     int row = 0;
     for (const LedBoard& board : boards.boards()) {
@@ -36,24 +36,18 @@ int runWindowed(int argc, char** argv, LedBoards& boards,
                 const std::function<void(const std::string&)>& report) {
     QApplication app(argc, argv);
     LedServerWindow display(boards);
+    auto opened =
+        openBoardWindows(boards, report, [&display](std::size_t board, const WindowMessage& m) {
+            display.refresh(board);
+            if (endsServer(m)) {
+                QCoreApplication::quit();
+            }
+        });
+    if (opened.empty()) {
+        return 1;
+    }
     std::vector<std::unique_ptr<QtMessageWindow>> windows;
-    for (std::size_t i = 0; i < boards.boards().size(); ++i) {
-        std::string error;
-        auto window = MessageWindow::open(
-            boards.boards()[i].title,
-            [&, i](const WindowMessage& message) -> std::int64_t {
-                report(boards.apply(i, message));
-                display.refresh(i);
-                if (endsServer(message)) {
-                    QCoreApplication::quit();
-                }
-                return 0;
-            },
-            error);
-        if (!window) {
-            std::cerr << "ledserver: " << error << "\n";
-            return 1;
-        }
+    for (auto& window : opened) {
         windows.push_back(std::make_unique<QtMessageWindow>(std::move(window)));
     }
     watchTerminationSignals(&app, [] { QCoreApplication::quit(); });

@@ -20,7 +20,12 @@ int main(int argc, char** argv) {
         std::cerr << "ledserver: " << options.error << "\n" << kova::ledServerUsage();
         return 2;
     }
-    kova::LedBoards boards(kova::boardTitles(options));
+    const std::vector<std::string> titles = kova::boardTitles(options);
+    if (titles.empty()) {
+        std::cerr << "ledserver: no board titles\n";
+        return 2;
+    }
+    kova::LedBoards boards(titles);
     const auto report = [](const std::string& line) { std::cout << line << std::endl; };
 #if KOVA_LEDSERVER_WINDOW
     if (!options.headless) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "platform/TextCodec.h"
 
@@ -17,12 +18,10 @@ ControlKind controlKindOf(std::string_view className) {
         {"Button", ControlKind::Button},          {"ComboBox", ControlKind::ComboBox},
         {"SysListView32", ControlKind::ListView}, {"SysIPAddress32", ControlKind::IpAddress},
     };
-    for (const Name& n : kNames) {
-        if (equalsIgnoreAsciiCase(className, n.name)) {
-            return n.kind;
-        }
-    }
-    return ControlKind::Other;
+    const auto* found = std::find_if(std::begin(kNames), std::end(kNames), [&](const Name& n) {
+        return equalsIgnoreAsciiCase(className, n.name);
+    });
+    return found != std::end(kNames) ? found->kind : ControlKind::Other;
 }
 
 int scaleEdge(int edge, double factor, float& carry) {

@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 
 #include "controls/DigistringGeometry.h"
 #include "controls/memdc.h"
@@ -56,11 +57,9 @@ void CDigiString::paintEvent(QPaintEvent* /*event*/) {
     if (rebuild_) {
         RebuildCells();
     }
-    std::vector<int> widths;
-    widths.reserve(cells_.size());
-    for (const auto& cell : cells_) {
-        widths.push_back(cell->Width());
-    }
+    std::vector<int> widths(cells_.size());
+    std::transform(cells_.begin(), cells_.end(), widths.begin(),
+                   [](const auto& cell) { return cell->Width(); });
     const std::vector<kova::DigitCellRect> rects =
         kova::layoutDigitCells(widths, width(), height());
 

@@ -1,6 +1,8 @@
 #include "controls/DigistringGeometry.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 
 namespace kova {
 
@@ -13,10 +15,7 @@ Rgb blendSegmentPen(Rgb segment, Rgb background) {
 std::vector<DigitCellRect> layoutDigitCells(const std::vector<int>& cellWidths, int clientWidth,
                                             int clientHeight) {
     std::vector<DigitCellRect> rects;
-    int total = 0;
-    for (const int w : cellWidths) {
-        total += w;
-    }
+    const int total = std::accumulate(cellWidths.begin(), cellWidths.end(), 0);
     if (total <= 0) {
         return rects;
     }
@@ -38,8 +37,8 @@ std::vector<DigitCellRect> layoutDigitCells(const std::vector<int>& cellWidths, 
 DevicePoint segmentPointToDevice(SegmentPoint p, const DigitCellRect& rect, int cellWidth) {
     const double fx = (rect.right - rect.left) / cellWidth;
     const double fy = (rect.bottom - rect.top) / kDigitCellHeight;
-    return {static_cast<int>(p.x * fx + rect.left + 0.5),
-            static_cast<int>(p.y * fy + rect.top + 0.5)};
+    return {static_cast<int>(std::trunc(p.x * fx + rect.left + 0.5)),
+            static_cast<int>(std::trunc(p.y * fy + rect.top + 0.5))};
 }
 
 }  // namespace kova

@@ -1,6 +1,8 @@
 #include "controls/DigitCell.h"
 
+#include <algorithm>
 #include <array>
+#include <numeric>
 #include <span>
 #include <utility>
 
@@ -106,11 +108,10 @@ std::vector<SegmentShape> buildShapes(const std::vector<Outline>& outlines,
 }
 
 SegmentShape mirrored(const std::vector<SegmentPoint>& points, bool inX, bool inY) {
-    std::vector<SegmentPoint> out;
-    out.reserve(points.size());
-    for (const SegmentPoint& p : points) {
-        out.push_back({inX ? kMirrorX - p.x : p.x, inY ? kMirrorY - p.y : p.y});
-    }
+    std::vector<SegmentPoint> out(points.size());
+    std::transform(points.begin(), points.end(), out.begin(), [&](const SegmentPoint& p) {
+        return SegmentPoint{inX ? kMirrorX - p.x : p.x, inY ? kMirrorY - p.y : p.y};
+    });
     return SegmentShape(std::move(out));
 }
 
@@ -194,11 +195,9 @@ std::optional<DigitCellSpec> digitCellSpecFor(char c) {
 
 std::string digitTextUpper(std::string_view text) {
     std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     return upper;
 }
 
@@ -228,11 +227,8 @@ std::vector<std::unique_ptr<DigitCell>> buildDigitCells(std::string_view upperTe
 }
 
 int totalDigitWidth(const std::vector<std::unique_ptr<DigitCell>>& cells) {
-    int total = 0;
-    for (const auto& cell : cells) {
-        total += cell->Width();
-    }
-    return total;
+    return std::accumulate(cells.begin(), cells.end(), 0,
+                           [](int sum, const auto& cell) { return sum + cell->Width(); });
 }
 
 }  // namespace kova

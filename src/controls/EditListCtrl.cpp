@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
+#include <numeric>
 
 #include "controls/CellEditGeometry.h"
 #include "controls/InPlaceEdit.h"
@@ -190,10 +192,7 @@ bool CEditListCtrl::HitTestCell(const QPoint& point, int& row, int& column) cons
     }
     const std::vector<int> widths = DisplayWidths();
     const int rowLeft = -horizontalOffset();
-    int rowWidth = 0;
-    for (const int w : widths) {
-        rowWidth += w;
-    }
+    const int rowWidth = std::accumulate(widths.begin(), widths.end(), 0);
     const int top = rowViewportPosition(row);
     if (point.x() < rowLeft || point.x() >= rowLeft + rowWidth || point.y() < top ||
         point.y() >= top + rowHeight(row)) {

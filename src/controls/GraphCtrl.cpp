@@ -236,7 +236,7 @@ void CGraphCtrl::DrawBackground() {
 
     // The Y title reads upwards from its point, its cell to the right of it.
     p.save();
-    p.translate((client_.left + r.left) / 2 - 20, (r.top + r.bottom) / 2 + 38);
+    p.translate(QPoint((client_.left + r.left) / 2 - 20, (r.top + r.bottom) / 2 + 38));
     p.rotate(-90);
     drawTextAt(p, 0, 0, yTitle_);
     p.restore();

@@ -26,7 +26,7 @@ namespace {
 
 class Gallery {
   public:
-    explicit Gallery(QDir dir) : dir_(std::move(dir)) {}
+    explicit Gallery(const QDir& dir) : dir_(dir) {}
 
     void save(QWidget& widget, const char* name) {
         const QString path = dir_.filePath(QString::fromLatin1(name) + ".png");

@@ -50,28 +50,28 @@ bool CGraphCtrl::Create(const QRect& rect, QWidget* parent, int id) {
     return true;
 }
 
-void CGraphCtrl::SetXRange(double min, double max, int decimals) {
+bool CGraphCtrl::StoreRange(Axis& axis, double min, double max, int decimals) {
     if (!(max > min)) {
-        return;
+        return false;
     }
-    x_.min = min;
-    x_.max = max;
-    x_.range = max - min;
-    x_.decimals = decimals;
-    x_.scale = kova::axisScale(plot_.width(), x_.range);
-    RedrawAll();
+    axis.min = min;
+    axis.max = max;
+    axis.range = max - min;
+    axis.decimals = decimals;
+    return true;
+}
+
+// The scales follow from the plot area when everything is redrawn.
+void CGraphCtrl::SetXRange(double min, double max, int decimals) {
+    if (StoreRange(x_, min, max, decimals)) {
+        RedrawAll();
+    }
 }
 
 void CGraphCtrl::SetYRange(double min, double max, int decimals) {
-    if (!(max > min)) {
-        return;
+    if (StoreRange(y_, min, max, decimals)) {
+        RedrawAll();
     }
-    y_.min = min;
-    y_.max = max;
-    y_.range = max - min;
-    y_.decimals = decimals;
-    y_.scale = kova::axisScale(plot_.height(), y_.range);
-    RedrawAll();
 }
 
 void CGraphCtrl::SetXTitle(const std::string& title) {
@@ -167,7 +167,6 @@ void CGraphCtrl::OnSizeChanged() {
     const QRect r = contentsRect();
     client_ = {0, 0, r.width(), r.height()};
     plot_ = kova::plotRectOf(client_);
-    y_.scale = kova::axisScale(plot_.height(), y_.range);
     background_ = QImage(std::max(1, r.width()), std::max(1, r.height()), QImage::Format_RGB32);
     plotLayer_ = background_;
     RedrawAll();

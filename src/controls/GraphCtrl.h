@@ -77,6 +77,7 @@ class CGraphCtrl : public QFrame {
         std::array<Point, kMaxPoints> points{};
     };
 
+    static bool StoreRange(Axis& axis, double min, double max, int decimals);
     void OnSizeChanged();
     void RedrawAll();
     void DrawBackground();

@@ -8,6 +8,7 @@
 //   KOVA_PASSWORDBOX  -> PasswordBoxPath  default "<this library's directory>\PasswordBox.dll"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -25,10 +26,11 @@
 namespace {
 
 constexpr const char* kVersionText = "1.0.0 (stand-in)";
-constexpr std::size_t kFieldBytes = 512;  // the caller's buffer, terminator included
+constexpr std::size_t kVersionBytes = 1024;  // the callers' buffers, terminator included
+constexpr std::size_t kFieldBytes = 512;
 constexpr int kFilterSlots = 64;
 
-std::string environmentOr(const char* name, std::string fallback) {
+std::string environmentOr(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
     return (value != nullptr && *value != '\0') ? std::string(value) : fallback;
 }
@@ -65,7 +67,7 @@ TESVAR_EXPORT int GetVers(int /*which*/, char* buffer) {
     if (buffer == nullptr) {
         return -1;
     }
-    std::strcpy(buffer, kVersionText);
+    std::snprintf(buffer, kVersionBytes, "%s", kVersionText);
     return 1;
 }
 

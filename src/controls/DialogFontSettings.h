@@ -3,8 +3,9 @@
 // directory, section "DLGFONT": "FONTSIZE" in tenths of a point and "FONTFOCENAME", the face.
 //
 // The default face "幼圆" is not installed on Linux. Qt then asks fontconfig for a substitute:
-// with the packages the bootstrap installs, Latin text is drawn in DejaVu Sans (Debian's default
-// sans-serif face) and Chinese characters in WenQuanYi Micro Hei (fonts-wqy-microhei).
+// with the packages the bootstrap installs, Latin text is drawn in DejaVu Sans (fonts-dejavu-core,
+// which fontconfig itself pulls in) and Chinese characters in WenQuanYi Micro Hei
+// (fonts-wqy-microhei).
 
 #include <QFont>
 #include <string>

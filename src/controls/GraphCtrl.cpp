@@ -11,8 +11,8 @@ namespace {
 
 constexpr int kTooltipOffset = 15;
 
-// "Arial", a cell 14 pixels high, weight 300, swiss family; the face falls back to the
-// platform's sans-serif where it is not installed.
+// "Arial", a cell 14 pixels high, weight 300, swiss family. Where Arial is not installed the
+// platform's sans-serif face stands in (DejaVu Sans on Debian).
 QFont makeLabelFont() {
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
@@ -272,6 +273,23 @@ TEST_F(CEditListCtrlTest, ReorderedHeaderEditsTheColumnUnderThePointer) {
     EXPECT_EQ(editor().Column(), 2);
     EXPECT_EQ(editor().Window()->geometry().left(), 0);
     EXPECT_EQ(editor().Window()->geometry().width(), 120);
+}
+
+TEST_F(CEditListCtrlTest, HoverSelectsTheRowUnderThePointerOnlyWithTrackSelect) {
+    const auto hover = [&](int row) {
+        const QPoint at = cellCentre(row, 2);
+        QMouseEvent move(QEvent::MouseMove, at, list_->viewport()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list_->viewport(), &move);
+    };
+    list_->SelectItem(1);
+    hover(4);
+    EXPECT_EQ(list_->GetSelectionMark(), 1);
+    list_->SetExtendedStyle(CEditListCtrl::FullRowSelect | CEditListCtrl::TrackSelect);
+    hover(4);
+    EXPECT_EQ(list_->GetSelectionMark(), 4);
+    EXPECT_EQ(list_->GetFirstSelected(), 4);
+    EXPECT_FALSE(editor().IsOpen());
 }
 
 TEST_F(CEditListCtrlTest, DestroyingTheListWithAnOpenEditLeavesNoEditor) {

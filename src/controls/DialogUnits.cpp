@@ -1,6 +1,7 @@
 #include "controls/DialogUnits.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 namespace kova {
@@ -10,12 +11,11 @@ int MulDiv(int number, int numerator, int denominator) {
         return -1;
     }
     const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
-    std::int64_t magnitude = product < 0 ? -product : product;
-    const std::int64_t divisor = denominator < 0 ? -static_cast<std::int64_t>(denominator)
-                                                 : static_cast<std::int64_t>(denominator);
-    magnitude = (magnitude + divisor / 2) / divisor;
-    const bool negative = (product < 0) != (denominator < 0);
-    const std::int64_t result = negative ? -magnitude : magnitude;
+    const std::int64_t divisor = denominator;
+    // Half of the divisor added to the magnitude rounds half away from zero.
+    const std::int64_t half = std::abs(divisor) / 2;
+    const std::int64_t magnitude = (std::abs(product) + half) / std::abs(divisor);
+    const std::int64_t result = (product < 0) != (divisor < 0) ? -magnitude : magnitude;
     if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min()) {
         return -1;
     }

@@ -59,7 +59,10 @@ int QtDialogs::runModal(QDialog& dialog) {
 }
 
 Dialogs& dialogs() {
-    return installed != nullptr ? *installed : qtDialogs();
+    if (installed != nullptr) {
+        return *installed;
+    }
+    return qtDialogs();
 }
 
 Dialogs* setDialogs(Dialogs* implementation) {

@@ -22,11 +22,12 @@ CalibTable twentyPoints() {
 void BM_GetTrueDat(benchmark::State& state) {
     const CalibTable table = twentyPoints();
     std::vector<float> volts;
+    volts.reserve(1024);
     for (int i = 0; i < 1024; ++i) {
         volts.push_back(-0.5f + 6.0f * static_cast<float>(i) / 1023.0f);  // -0.5 V .. 5.5 V
     }
     std::size_t i = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(GetTrueDat(volts[i], table));
         i = (i + 1) & 1023;
     }

@@ -40,7 +40,7 @@ void BM_SamplingTick(benchmark::State& state) {
     MathHD average;
     average.SetLength(5);
     ReadingChain chain(card, system, samples);
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(chain.tick(7, kSampleBufferSize, average, deal, 0.7f));
     }
 }

@@ -1,5 +1,7 @@
 #include "calib/CalibSave.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "calib/CalibList.h"
@@ -10,10 +12,10 @@ namespace kova {
 std::vector<CalibPoint> parseCalibRows(std::span<const CalibRow> rows) {
     std::vector<CalibPoint> points;
     points.reserve(rows.size());
-    for (const CalibRow& row : rows) {
-        points.push_back(
-            {toSingle(parseLeadingDouble(row.volt)), toSingle(parseLeadingDouble(row.data))});
-    }
+    std::transform(rows.begin(), rows.end(), std::back_inserter(points), [](const CalibRow& row) {
+        return CalibPoint{toSingle(parseLeadingDouble(row.volt)),
+                          toSingle(parseLeadingDouble(row.data))};
+    });
     return points;
 }
 

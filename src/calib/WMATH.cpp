@@ -1,5 +1,6 @@
 #include "calib/WMATH.h"
 
+#include <algorithm>
 #include <exception>
 #include <span>
 
@@ -53,7 +54,7 @@ extern "C" {
 float GetTrueDat(float volt, CalibTable table) {
     const float x = volt;
     // A count beyond the table can only come from a caller's own table; never read past it.
-    const int n = table.count > kova::kCalibTablePoints ? kova::kCalibTablePoints : table.count;
+    const int n = std::min(table.count, kova::kCalibTablePoints);
     if (n < 1) {
         return x;
     }

@@ -195,13 +195,12 @@ TEST_F(CalibLibExportTest, HardWareRecordCopiesMemberWise) {
 TEST_F(CalibLibExportTest, CProgramWithFindPackage) {
     ASSERT_NO_FATAL_FAILURE(installPackage());
     const std::string build = dir_.file("cmake-build");
-    const std::string flags = CALIB_TEST_SANITIZE_FLAGS;
+    const std::string flags = shellQuoted(CALIB_TEST_SANITIZE_FLAGS);
     const CommandResult configure =
         runCommand(std::string(CALIB_TEST_CMAKE) + " -S " + shellQuoted(CALIB_TEST_SIBLING_SOURCE) +
                    " -B " + shellQuoted(build) + " -DCMAKE_PREFIX_PATH=" + shellQuoted(stage_) +
                    " -DCMAKE_C_COMPILER=" + shellQuoted(CALIB_TEST_C_COMPILER) +
-                   " -DCMAKE_C_FLAGS=" + shellQuoted(flags) +
-                   " -DCMAKE_EXE_LINKER_FLAGS=" + shellQuoted(flags));
+                   " -DCMAKE_C_FLAGS=" + flags + " -DCMAKE_EXE_LINKER_FLAGS=" + flags);
     ASSERT_EQ(configure.status, 0) << configure.output;
     const CommandResult built =
         runCommand(std::string(CALIB_TEST_CMAKE) + " --build " + shellQuoted(build));

@@ -76,6 +76,7 @@ TEST(CalibSaveTest, AtMostTwentyPoints) {
     const std::string original = "[1通道]\r\nVolt=1.000,\r\nData=2.000,\r\n";
     const IniFile ini(dir.writeCalibIni(original));
     std::vector<CalibRow> rows;
+    rows.reserve(21);
     for (int i = 0; i < 21; ++i) {
         rows.push_back({std::to_string(i), std::to_string(i * 10)});
     }

@@ -38,7 +38,10 @@ TEST(CalibTableTest, BytesAreTheFixedLittleEndianLayout) {
     // Copies carry every entry, also those beyond the count.
     t.volt[40] = 7.5f;
     const CalibTable copy = t;
-    EXPECT_EQ(std::memcmp(&copy, &t, sizeof t), 0);
+    unsigned char copied[404];
+    std::memcpy(copied, &copy, sizeof copied);
+    std::memcpy(bytes, &t, sizeof bytes);
+    EXPECT_EQ(std::memcmp(copied, bytes, sizeof bytes), 0);
 }
 
 }  // namespace

@@ -224,6 +224,7 @@ TEST(GetCalibArrayTest, ReadersInSeveralThreadsSeeWholeTablesWhileAnotherProcess
     std::atomic<int> reads{0};
     std::atomic<int> wrong{0};
     std::vector<std::thread> readers;
+    readers.reserve(4);
     for (int r = 0; r < 4; ++r) {
         readers.emplace_back([&, r] {
             const float x = 0.1f + 0.3f * static_cast<float>(r);

@@ -107,12 +107,3 @@ TEST_F(RuntimeParametersTest, RestoreDefaultsLeavesFirnumAndMemoryAlone) {
     EXPECT_EQ(restarted->HDNUM, 5);
     EXPECT_FLOAT_EQ(restarted->FIRNUM, 0.3f);
 }
-
-TEST_F(RuntimeParametersTest, RestoreDefaultsCreatesTheSectionWhenMissing) {
-    kova::test::writeBytes(calibIni(), kova::test::gbk("[1通道]\nVolt=1.000,\n"));
-    ASSERT_TRUE(kova::restoreDefaultParameters(calibIni().string()));
-    const auto rt = readBack();
-    EXPECT_EQ(rt->MS, 100);
-    EXPECT_NE(kova::test::readBytes(calibIni()).find(kova::test::gbk("[1通道]\nVolt=1.000,")),
-              std::string::npos);
-}

@@ -48,14 +48,6 @@ TEST(StartUpTest, TheHardwareModuleIsLoadedClosedAndOpenedForCalib) {
     EXPECT_STREQ(events(), "close;open:Calib;");
 }
 
-TEST(StartUpTest, AMissingHardwareModuleLeavesEveryEntryPointAbsent) {
-    CExtModule module;
-    kova::openHardwareModule(module, "/nonexistent\\Ferroxan.dll");
-    EXPECT_FALSE(module.IsLoaded());
-    EXPECT_EQ(module.path(), "/nonexistent\\Ferroxan.dll");
-    EXPECT_EQ(module.ExtGetFreb(100), -10000.0f);
-}
-
 TEST(StartUpTest, TheAcquisitionLogAppendsInTheModuleDirectory) {
     kova::test::TempDir dir;
     kova::test::writeBytes(dir / "AcqData.log", "earlier\n");

@@ -155,12 +155,6 @@ TEST_F(StandInTest, DefaultsPointAtTheLineLayoutAndTheLibrarysOwnDirectory) {
     EXPECT_EQ(record->PasswordBoxPath(), record->ModuleDir() + "\\PasswordBox.dll");
 }
 
-TEST_F(StandInTest, GivesAVersionText) {
-    char buffer[SystemLibrary::kVersionBytes] = {};
-    library_.GetVers(0, buffer);
-    EXPECT_GT(std::strlen(buffer), 0u);
-}
-
 TEST_F(StandInTest, GetFieldSplitsOnCommas) {
     const std::string line = "10,20,300,400,0";
     const char* expected[] = {"10", "20", "300", "400", "0"};

@@ -1,8 +1,9 @@
 #pragma once
 // The values start-up publishes for the rest of the tool, in one process-wide structure: the
 // three ini paths, the four runtime parameters of the acquisition chain, the acquisition log, the
-// page-area rectangle, the start-up password switch, and the process's hardware-module instance
-// and system library. The indicator images belong to the windows and live with them.
+// page-area rectangle, the start-up password switch, and the process's hardware-module instance,
+// system library, the two sliding averages and the LED client. The indicator images belong to
+// the windows and live with them.
 //
 // Everything here is used from the window thread only.
 
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "calib/ClientLED.h"
+#include "calib/MathHD.h"
 #include "calib/ReadingChain.h"  // kSampleBufferSize, boundedBurstCount
 #include "device/CExtModule.h"
 #include "device/SystemLibrary.h"
@@ -73,6 +76,14 @@ struct Runtime {
 
     // The system-environment library (Tesvar) for the whole run.
     SystemLibrary systemLibrary;
+
+    // The sliding averages of the two sampling windows: the calibration page's and the check
+    // window's. They live as long as the process; the main window frees their buffers.
+    MathHD pageAverage;
+    MathHD checkAverage;
+
+    // The LED display client; the main window gives it its status line.
+    cClientLED ledClient;
 };
 
 // The one structure of the process.

@@ -1,0 +1,42 @@
+// The process entry of the tool: the application stage around the main window.
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <cstdlib>
+
+#include "app/CalibDlg.h"
+#include "app/CommandLine.h"
+#include "app/Screenshots.h"
+#include "app/StartUp.h"
+#include "controls/Dialogs.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    kova::Runtime& rt = kova::runtime();
+    EnvRecord& env = kova::processEnvRecord();
+    const std::optional<std::string_view> argument = kova::firstArgument(argc, argv);
+
+    // With KOVA_SCREENSHOT_DIR set, the tool shows itself, writes a picture of each page there
+    // and ends (the demo's headless run).
+    const char* screenshotDir = std::getenv("KOVA_SCREENSHOT_DIR");
+
+    kova::ApplicationWindows windows;
+    windows.showMessage = [](const std::string& text) {
+        kova::dialogs().message(nullptr, text, CalibDlg::kWindowTitle, kova::MessageIcon::Error);
+    };
+    windows.runMainWindow = [&] {
+        CalibDlg dialog(rt, env, argument);
+        if (!dialog.Initialise()) {
+            return;
+        }
+        if (screenshotDir != nullptr && *screenshotDir != '\0') {
+            QTimer::singleShot(0, &dialog, [&dialog, screenshotDir] {
+                kova::saveScreenshots(dialog, QDir(QString::fromLocal8Bit(screenshotDir)));
+                dialog.OnExit();
+            });
+        }
+        dialog.exec();
+    };
+    return kova::runApplication(rt, env, windows);
+}

@@ -1,0 +1,307 @@
+#include "app/CalibDlg.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/AboutDlg.h"
+#include "app/AppIcon.h"
+#include "app/CommandLine.h"
+#include "app/StartUp.h"
+#include "app/StartupPassword.h"
+#include "app/StatusLine.h"
+#include "config/Dialog_Tdset.h"
+#include "controls/DialogUnits.h"
+#include "controls/Dialogs.h"
+#include "controls/MoveControl.h"
+#include "controls/TabSheet.h"
+#include "pages/Dialog_Tdcab.h"
+#include "platform/WindowMessages.h"
+#include "platform/WindowReceiverQt.h"
+
+namespace {
+
+QString qs(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// Template 102, dialog units.
+constexpr int kWidthDu = 507;
+constexpr int kHeightDu = 371;
+
+constexpr const char* kHint = "标定/设置完成请先保存再退出";
+constexpr const char* kTemplateVersion = "Ver 3.0.1.0 带光电指示";
+constexpr const char* kConfigPageTitle = " 通 道 配 置 ";
+constexpr const char* kCalibPageTitle = " 通 道 标 定 ";
+constexpr const char* kRestoredMessage = "提示：更改成功，程序即将退出，请重新启动标定程序 ！！";
+constexpr const char* kAboutItem = "关于 Calib(&A)...";
+
+// The hint line's font: 宋体, 22 pixels high, weight 300.
+QFont hintFont() {
+    QFont font(qs("宋体"));
+    font.setPixelSize(22);
+    font.setWeight(QFont::Light);
+    font.setItalic(false);
+    font.setUnderline(false);
+    return font;
+}
+
+}  // namespace
+
+CalibDlg::CalibDlg(kova::Runtime& rt, EnvRecord& env, std::optional<std::string_view> argument,
+                   QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), rt_(rt), env_(env) {
+    if (argument) {
+        argument_ = std::string(*argument);
+    }
+    setWindowTitle(qs(kWindowTitle));
+    resize(kova::dialogUnitsToPixelsX(kWidthDu), kova::dialogUnitsToPixelsY(kHeightDu));
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &CalibDlg::tick);
+}
+
+CalibDlg::~CalibDlg() {
+    if (statusSink_ != nullptr) {
+        rt_.ledClient.SetStatusWindow(nullptr);
+    }
+}
+
+void CalibDlg::BuildControls() {
+    const auto place = [](QWidget* w, int x, int y, int cx, int cy) {
+        w->setGeometry(kova::dialogUnitRect(x, y, cx, cy));
+    };
+    tabs_ = new CTabSheet(this);
+    place(tabs_, 7, 11, 495, 320);
+    pageArea_ = new QLabel(this);
+    place(pageArea_, 13, 31, 486, 293);
+    pageArea_->lower();  // an empty marker under the tab sheet
+    hint_ = new QLabel(qs(kHint), this);
+    place(hint_, 200, 0, 234, 22);
+    hint_->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette hintPalette = hint_->palette();
+    hintPalette.setColor(QPalette::WindowText, QColor(0, 0, 200));
+    hint_->setPalette(hintPalette);
+    status_ = new QLabel(this);
+    place(status_, 0, 358, 389, 13);
+    version_ = new QLabel(qs(kTemplateVersion), this);
+    place(version_, 390, 358, 117, 13);
+    version_->setAlignment(Qt::AlignCenter);
+    exit_ = new QPushButton(qs("退出"), this);
+    place(exit_, 420, 334, 75, 19);
+    restore_ = new QPushButton(qs("复位程序"), this);
+    place(restore_, 12, 335, 79, 17);
+    connect(exit_, &QPushButton::clicked, this, &CalibDlg::OnExit);
+    connect(restore_, &QPushButton::clicked, this, &CalibDlg::OnRestoreDefaults);
+}
+
+bool CalibDlg::Initialise() {
+    // 1. Controls; the About command sits in the context menu (a borderless window has no
+    //    system menu); the icons.
+    BuildControls();
+    setWindowIcon(kova::applicationIcon());
+
+    // 2. Version label.
+    version_->setText(QString::fromStdString(kova::versionLabelText(rt_.systemLibrary)));
+
+    // 3. The control layout records the initial client size.
+    layout_ = std::make_unique<CMoveControl>();
+    layout_->Attach(this);
+
+    // 4-6. Ini paths, hardware module, runtime parameters.
+    kova::buildIniPaths(rt_, env_);
+    kova::openHardwareModule(rt_.hardwareModule, kova::hardwareModulePath(env_));
+    kova::readRuntimeParameters(rt_);
+
+    // 7. The two pages; the calibration page is the visible one.
+    configPage_ = new Dialog_Tdset(tabs_);
+    calibPage_ = new Dialog_Tdcab(rt_, rt_.pageAverage, tabs_);
+    tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
+    tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);
+    tabs_->Show();
+    tabs_->SetCurSel(1);
+
+    // 8. Hint font.
+    hint_->setFont(hintFont());
+
+    // 9. Acquisition log.
+    if (const auto failure = kova::openAcqLog(rt_, env_)) {
+        status_->setText(QString::fromStdString(*failure));
+    }
+
+    // 10. The indicator images are drawn by the windows that show them.
+
+    // 11. The LED client reports on the status line.
+    statusSink_ = std::make_unique<kova::StatusLine>(status_);
+    rt_.ledClient.SetStatusWindow(statusSink_.get());
+
+    // 12. Top of the window order, without moving.
+    raise();
+
+    // 13. Command line.
+    rt_.PasswordRequired = 1;
+    if (argument_) {
+        const kova::CommandLineRequest request =
+            kova::readCommandLine(rt_.systemLibrary, std::string_view(*argument_));
+        if (request.windowRect) {
+            const kova::ScreenRect& r = *request.windowRect;
+            setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            update();
+        }
+        rt_.PasswordRequired = request.PasswordRequired;
+    }
+
+    // 14. Start-up password box.
+    if (rt_.PasswordRequired == 1 &&
+        kova::RunStartupPasswordBox(login_, env_.PasswordBoxPath(), this) != 1) {
+        ending_ = true;
+        QDialog::done(0);
+        return false;
+    }
+
+    // 15. Layout for the current size.
+    ApplyLayout();
+
+    // 16. Timer 1; from now on other programs can reach the window.
+    RegisterWindow();
+    timer_->start(kPageAreaTimerMs);
+    return true;
+}
+
+void CalibDlg::RegisterWindow() {
+    std::string error;
+    auto window = kova::MessageWindow::open(
+        kWindowTitle,
+        [this](const kova::WindowMessage& message) { return OnWindowMessage(message); }, error);
+    if (!window) {
+        // The tool works without it; only the line's other programs cannot reach it.
+        std::fprintf(stderr, "Calib: window messages unavailable: %s\n", error.c_str());
+        return;
+    }
+    messageWindow_ = std::make_unique<kova::QtMessageWindow>(std::move(window));
+}
+
+void CalibDlg::tick() {
+    const QRect area(pageArea_->mapToGlobal(QPoint(0, 0)), pageArea_->size());
+    rt_.PageAreaRect = {area.left(), area.top(), area.left() + area.width(),
+                        area.top() + area.height()};
+}
+
+std::int64_t CalibDlg::OnWindowMessage(const kova::WindowMessage& message) {
+    switch (message.msg) {
+        case kShowCalibrationPage:
+            ShowCalibrationPage();
+            break;
+        case kova::kCloseMessage:
+            // Handled after the delivery returns: closing removes the window being served.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            break;
+        default:
+            break;  // copy-data and the rest: nothing is taken from them
+    }
+    return 0;
+}
+
+void CalibDlg::ShowCalibrationPage() {
+    tabs_->SetCurSel(1);
+}
+
+void CalibDlg::CleanUp() {
+    if (cleanedUp_) {
+        return;
+    }
+    cleanedUp_ = true;
+    timer_->stop();
+    if (rt_.hardwareModule.IsLoaded()) {
+        rt_.hardwareModule.ExtClose();
+        rt_.hardwareModule.ExtStop();
+        rt_.hardwareModule.ExtRelease();
+        rt_.hardwareModule.Unload();
+    }
+    rt_.pageAverage.Free();
+    rt_.checkAverage.Free();
+    if (kova::windowExists(kMainProgramTitle)) {
+        kova::WindowMessage closed;
+        closed.kind = kova::FrameKind::Post;
+        closed.msg = kToolClosed;
+        kova::postWindowMessage(kMainProgramTitle, closed);
+    }
+    rt_.AcqLog.reset();
+    messageWindow_.reset();
+}
+
+void CalibDlg::OnExit() {
+    ending_ = true;
+    CleanUp();
+    QDialog::done(QDialog::Rejected);
+}
+
+void CalibDlg::OnRestoreDefaults() {
+    kova::restoreDefaultParameters(rt_.CalibIniPath);
+    kova::dialogs().message(this, kRestoredMessage, kWindowTitle, kova::MessageIcon::None);
+    rt_.hardwareModule.ExtClose();
+    rt_.pageAverage.Free();
+    rt_.checkAverage.Free();
+    ending_ = true;
+    timer_->stop();
+    messageWindow_.reset();
+    QDialog::done(0);
+}
+
+void CalibDlg::OnAbout() {
+    AboutDlg about(this);
+    kova::dialogs().runModal(about);
+}
+
+void CalibDlg::closeEvent(QCloseEvent* event) {
+    if (!ending_) {
+        ending_ = true;
+        CleanUp();
+    }
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+}
+
+void CalibDlg::reject() {
+    // Escape: the same as "退出", so the module is closed and "KOVA" is told.
+    if (!ending_) {
+        OnExit();
+    }
+}
+
+void CalibDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            // Reached only while no button has the focus (a focused button takes Enter itself).
+            event->accept();
+            OnExit();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CalibDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (layout_ != nullptr && tabs_ != nullptr) {
+        ApplyLayout();
+    }
+}
+
+void CalibDlg::ApplyLayout() {
+    layout_->Layout();
+    // The layout gives every control the dialog font; the hint line keeps its own.
+    hint_->setFont(hintFont());
+}
+
+void CalibDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(qs(kAboutItem), this, &CalibDlg::OnAbout);
+    menu.exec(event->globalPos());
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Pictures of the main window with each of its pages, for the demo's headless run.
+
+#include <QDir>
+#include <QStringList>
+
+class CalibDlg;
+
+namespace kova {
+
+// Writes "calib-config-page.png" and "calib-calibration-page.png" into `dir` (created when
+// missing), prints each path on standard output, and returns them.
+QStringList saveScreenshots(CalibDlg& window, const QDir& dir);
+
+}  // namespace kova

@@ -31,8 +31,10 @@ void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
     table.count = parseCalibList(data, std::span(table.data));
 }
 
-int calibSegment(const CalibTable& table, int n, float x) {
-    const float* v = table.volt;
+namespace {
+
+// Inlined into GetTrueDat: the search is most of a conversion's cost.
+inline int segmentOf(const float* v, int n, float x) {
     for (int i = 0; i <= n - 2; ++i) {
         if (v[i] <= x && x <= v[i + 1]) {
             return i;
@@ -45,6 +47,12 @@ int calibSegment(const CalibTable& table, int n, float x) {
         }
     }
     return n - 2;
+}
+
+}  // namespace
+
+int calibSegment(const CalibTable& table, int n, float x) {
+    return segmentOf(table.volt, n, x);
 }
 
 }  // namespace kova
@@ -61,7 +69,7 @@ float GetTrueDat(float volt, CalibTable table) {
     if (n == 1) {
         return x * table.data[0];  // a single point is a gain
     }
-    const int s = kova::calibSegment(table, n, x);
+    const int s = kova::segmentOf(table.volt, n, x);
     const float* v = table.volt;
     const float* d = table.data;
     // Single precision at every step, as the line's programs compute it.

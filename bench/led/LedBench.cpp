@@ -20,7 +20,6 @@
 #include "calib/ClientLED.h"
 #include "platform/WindowMessages.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -47,7 +46,7 @@ void BM_Write2LedRoundTrip(benchmark::State& state) {
     led.SetLedNameDirect("LED0");
     std::vector<double> micros;
     int n = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         const std::string text = "检测 " + std::to_string(n++ % 1000) + ".5kN";
         const auto start = Clock::now();
         led.Write2Led(text.c_str());
@@ -63,7 +62,7 @@ BENCHMARK(BM_Write2LedRoundTrip)->Iterations(20000)->Unit(benchmark::kMicrosecon
 // The transport alone, with an empty message, for comparison.
 void BM_SendRoundTrip(benchmark::State& state) {
     std::vector<double> micros;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         const auto start = Clock::now();
         const kova::SendResult r = kova::sendWindowMessage("LED1", kova::WindowMessage{});
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());

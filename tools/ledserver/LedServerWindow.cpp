@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/WindowReceiverQt.h"
@@ -12,8 +14,7 @@ namespace kova {
 LedServerWindow::LedServerWindow(const LedBoards& boards) : boards_(boards) {
     setWindowTitle("ledserver");
     setStyleSheet("background-color: black;");
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks): the widget owns its layout
-    auto* grid = new QGridLayout(this);
+    auto grid = std::make_unique<QGridLayout>();
     int row = 0;
     for (const LedBoard& board : boards.boards()) {
         auto* title = new QLabel(QString::fromStdString(board.title), this);
@@ -26,6 +27,7 @@ LedServerWindow::LedServerWindow(const LedBoards& boards) : boards_(boards) {
         texts_.push_back(text);
         ++row;
     }
+    setLayout(grid.release());  // the widget owns its layout
 }
 
 void LedServerWindow::refresh(std::size_t board) {
@@ -47,9 +49,10 @@ int runWindowed(int argc, char** argv, LedBoards& boards,
         return 1;
     }
     std::vector<std::unique_ptr<QtMessageWindow>> windows;
-    for (auto& window : opened) {
-        windows.push_back(std::make_unique<QtMessageWindow>(std::move(window)));
-    }
+    std::transform(std::make_move_iterator(opened.begin()), std::make_move_iterator(opened.end()),
+                   std::back_inserter(windows), [](std::unique_ptr<MessageWindow> window) {
+                       return std::make_unique<QtMessageWindow>(std::move(window));
+                   });
     watchTerminationSignals(&app, [] { QCoreApplication::quit(); });
     display.show();
     return QApplication::exec();

@@ -1,4 +1,5 @@
-// One QApplication for the whole GUI test program, created before the first test.
+// One QApplication for the whole GUI test program, created before the first test and headless
+// unless the caller chose a platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +10,9 @@ namespace {
 class QtApplicationEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         static int argc = 1;
         static char name[] = "app_gui_tests";
         static char* argv[] = {name, nullptr};

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "CalibFiles.h"
-#include "calib/CalibList.h"
 #include "calib/CalibSave.h"
 #include "calib/WMATH.h"
 #include "device/EnvRecord.h"
@@ -136,16 +135,6 @@ TEST(GetCalibArrayTest, ReadsAtMostTheBufferOfAValue) {
     const CalibTable t = readFrom(ini, 4);
     EXPECT_EQ(t.count, 49);
     EXPECT_EQ(t.data[t.count - 1], 1.0f);
-}
-
-TEST(GetCalibArrayTest, ListsRoundTrip) {
-    const float values[] = {0.095f, -1.5f, 1234.25f, 0.0f};
-    EXPECT_EQ(formatCalibList(values), "0.095,-1.500,1234.250,0.000,");
-    float back[4] = {};
-    EXPECT_EQ(parseCalibList(formatCalibList(values), back), 4);
-    EXPECT_EQ(back[0], 0.095f);
-    EXPECT_EQ(back[2], 1234.25f);
-    EXPECT_EQ(formatCalibList({}), "");
 }
 
 // Points the exported functions at a directory, as the tool's start-up does.

@@ -1,5 +1,6 @@
 #include "platform/IniDocument.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Numbers.h"
@@ -88,12 +89,8 @@ bool isGbkTrail(unsigned char c) {
 }
 
 bool isAscii(std::string_view s) {
-    for (char c : s) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // A name's bytes with single-byte ASCII letters folded, read front to back; a GBK trail byte

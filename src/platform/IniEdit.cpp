@@ -1,6 +1,7 @@
 #include "platform/IniEdit.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -101,12 +102,9 @@ class Editor {
         // them are copied whole.
         std::vector<std::size_t> points;
         points.reserve(replaced_.size() + inserted_.size() + 1);
-        for (const auto& r : replaced_) {
-            points.push_back(r.first);
-        }
-        for (const auto& i : inserted_) {
-            points.push_back(i.first);
-        }
+        const auto lineOf = [](const auto& entry) { return entry.first; };
+        std::transform(replaced_.begin(), replaced_.end(), std::back_inserter(points), lineOf);
+        std::transform(inserted_.begin(), inserted_.end(), std::back_inserter(points), lineOf);
         points.push_back(lines_.size());
         std::sort(points.begin(), points.end());
         points.erase(std::unique(points.begin(), points.end()), points.end());

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -143,9 +144,7 @@ TEST_F(HostPathTest, WindowsViewOfTheWorkingDirectoryPrefersTheLongestRoot) {
     // Under no drive root but Z:'s default "/".
     fs::current_path(root_);
     std::string expected = "Z:" + root_.string();
-    for (char& ch : expected) {
-        ch = ch == '/' ? '\\' : ch;
-    }
+    std::replace(expected.begin(), expected.end(), '/', '\\');
     EXPECT_EQ(windowsWorkingDirectory(), expected);
 
     // The view maps back to the same directory.

@@ -11,7 +11,9 @@ namespace kova::test {
 namespace {
 
 constexpr std::size_t kLargeBuffer = 1 << 20;
-constexpr std::string_view kAbsent = "\x01" "absent";
+constexpr std::string_view kAbsent =
+    "\x01"
+    "absent";
 
 std::string read(const IniDocument& doc, const std::string& section, const std::string& key) {
     return doc.readString(section, key, kAbsent, kLargeBuffer);
@@ -86,15 +88,16 @@ std::string checkWrite(const IniDocument& doc, const IniWrite& w, std::string& f
     if (edit.changed) {
         const std::string& before = doc.bytes();
         const std::size_t limit = std::min(before.size(), after.size());
-        std::size_t prefix = 0;
-        while (prefix < limit && before[prefix] == after[prefix]) {
-            ++prefix;
-        }
-        std::size_t suffix = 0;
-        while (suffix < limit - prefix &&
-               before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
-            ++suffix;
-        }
+        const auto prefix = static_cast<std::size_t>(
+            std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(limit),
+                          after.begin())
+                .first -
+            before.begin());
+        // The common end may not reach into the common start.
+        const auto room = static_cast<std::ptrdiff_t>(limit - prefix);
+        const auto suffix = static_cast<std::size_t>(
+            std::mismatch(before.rbegin(), before.rbegin() + room, after.rbegin()).first -
+            before.rbegin());
         const std::string_view removed =
             std::string_view(before).substr(prefix, before.size() - prefix - suffix);
         if (removed.find_first_of("\r\n") != std::string_view::npos) {

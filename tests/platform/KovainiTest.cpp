@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,13 +27,11 @@ class KovainiTest : public ::testing::Test {
     Outcome kovaini(const std::vector<std::string>& args) const {
         const std::string out = (dir_ / "stdout").string();
         const std::string err = (dir_ / "stderr").string();
-        std::vector<char*> argv;
         std::string program = KOVAINI_PATH;
-        argv.push_back(program.data());
         std::vector<std::string> copies(args);
-        for (std::string& a : copies) {
-            argv.push_back(a.data());
-        }
+        std::vector<char*> argv{program.data()};
+        std::transform(copies.begin(), copies.end(), std::back_inserter(argv),
+                       [](std::string& a) { return a.data(); });
         argv.push_back(nullptr);
         const pid_t pid = ::fork();
         if (pid == 0) {

@@ -281,6 +281,9 @@ bool CEditListCtrl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
 void CEditListCtrl::changeEvent(QEvent* event) {
     QTableWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        // The header takes the list's font, as a list view hands a new font to its header; Qt's
+        // own propagation misses the header of a list whose columns overflow it.
+        horizontalHeader()->setFont(font());
         UpdateRowHeight();
     }
 }

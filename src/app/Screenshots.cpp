@@ -1,19 +1,44 @@
 #include "app/Screenshots.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <cstdio>
 
 #include "app/CalibDlg.h"
 #include "config/Dialog_Tdset.h"
+#include "controls/EditListCtrl.h"
 #include "controls/TabSheet.h"
 #include "pages/Dialog_Tdcab.h"
 
 namespace kova {
+namespace {
+
+// Picks the first device on both pages and the first channel on the calibration page, so the
+// pictures show declared channels, stored points and a live reading.
+void pickFirstChannel(CalibDlg& window) {
+    Dialog_Tdset& config = *window.configPage();
+    if (config.deviceBox()->count() > 0) {
+        config.deviceBox()->setCurrentIndex(0);
+        config.OnSelchangeDevice();
+    }
+    Dialog_Tdcab& calib = *window.calibPage();
+    if (calib.deviceBox()->count() > 0) {
+        calib.deviceBox()->setCurrentIndex(0);
+        calib.OnSelchangeDevice();
+    }
+    if (calib.channelList()->GetItemCount() > 0) {
+        calib.channelList()->setCurrentIndex(calib.channelList()->model()->index(0, 0));
+        calib.OnClickChannel();
+    }
+}
+
+}  // namespace
 
 QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
     dir.mkpath(QStringLiteral("."));
     QStringList written;
+    pickFirstChannel(window);
     const struct {
         int page;
         const char* file;
@@ -25,7 +50,10 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
         window.tick();
         window.configPage()->tick();
         window.calibPage()->placeTick();
-        window.calibPage()->tick();
+        // Enough ticks to fill the page's sliding average.
+        for (int i = 0; i < Dialog_Tdcab::kSlidingLength + 1; ++i) {
+            window.calibPage()->tick();
+        }
         QCoreApplication::processEvents();
         const QString path = dir.absoluteFilePath(QString::fromUtf8(shot.file));
         if (window.grab().save(path)) {

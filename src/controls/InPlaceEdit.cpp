@@ -98,12 +98,15 @@ QLineEdit* CInPlaceEdit::Window() const {
 
 void CInPlaceEdit::Begin(const QRect& rect, CEditListCtrl* list, int row, int column,
                          const std::string& allowedChars, const std::string& text) {
+    // An edit still open (opened without the focus moving) ends first, so that its text goes to
+    // its own cell and the new editor covers the new one.
+    OnFocusLost();
     row_ = row;
     column_ = column;
     allowed_ = QString::fromStdString(allowedChars).toStdU32String();
     initialText_ = text;
     cancelled_ = false;
-    if (!window_.isNull() || list == nullptr) {
+    if (list == nullptr) {
         return;
     }
     list_ = list;

@@ -16,8 +16,8 @@ class CInPlaceEdit {
     // Deletes the shared editor (and an open editor window with it, without ending the edit).
     static void DeleteInstance();
 
-    // Stores the cell, its allowed characters (UTF-8) and its text, clears the cancelled flag
-    // and, unless the window exists, opens it over rect (the list viewport's coordinates).
+    // Ends an edit still open, stores the cell, its allowed characters (UTF-8) and its text,
+    // clears the cancelled flag and opens the editor over rect (the list viewport's coordinates).
     void Begin(const QRect& rect, CEditListCtrl* list, int row, int column,
                const std::string& allowedChars, const std::string& text);
 

@@ -176,6 +176,20 @@ TEST_F(CEditListCtrlTest, ClickingAnotherCellKeepsTheFirstEditAndOpensTheNext) {
     EXPECT_EQ(editor().Column(), 2);
 }
 
+TEST_F(CEditListCtrlTest, OpeningAnotherCellWithoutAClickEndsTheOpenEdit) {
+    list_->SelectItem(0);
+    list_->EditSubLabel(0, 1);
+    QTest::keyClicks(editor().Window(), "first");
+    list_->SelectItem(4);
+    list_->EditSubLabel(4, 2);
+    settle();
+    EXPECT_EQ(list_->GetItemText(0, 1), "first");
+    EXPECT_EQ(list_->GetItemText(4, 2), "about4");
+    ASSERT_TRUE(editor().IsOpen());
+    EXPECT_EQ(editor().Window()->geometry().top(), list_->rowViewportPosition(4));
+    EXPECT_EQ(editor().Window()->text(), QString("about4"));
+}
+
 TEST_F(CEditListCtrlTest, ScrollingEndsTheEditAndKeepsTheText) {
     for (QScrollBar* bar : {list_->verticalScrollBar(), list_->horizontalScrollBar()}) {
         list_->setColumnWidth(2, 400);  // wide enough for a horizontal scroll bar

@@ -241,19 +241,6 @@ TEST_F(CMoveControlTest, HeightRulesByKind) {
     }
 }
 
-TEST_F(CMoveControlTest, CarrySlotsAreKeptApart) {
-    kova::LayoutCarry carry;
-    const ControlRect r{1, 1, 3, 3};
-    kova::layoutControl(r, ControlKind::Other, 1.5, 1.5, carry, 0, 0);
-    EXPECT_FLOAT_EQ(carry.left[0], 0.5F);
-    EXPECT_FLOAT_EQ(carry.top[0], 0.5F);
-    EXPECT_FLOAT_EQ(carry.right[0], 0.5F);
-    EXPECT_FLOAT_EQ(carry.bottom[0], 0.5F);
-    EXPECT_FLOAT_EQ(carry.left[1], 0.0F);
-    const ControlRect second = kova::layoutControl(r, ControlKind::Other, 1.5, 1.5, carry, 0, 0);
-    EXPECT_EQ(second, (ControlRect{1, 1, 4, 4}));  // 1.5 + 0.5 carried: stays under 1 on left
-}
-
 TEST_F(CMoveControlTest, DropDownSizeFromItems) {
     EXPECT_EQ(kova::comboDropDownWidth({40, 90, 60}, 7, 17, 2), 90 + 7 + 17 + 4);
     EXPECT_EQ(kova::comboDropDownWidth({}, 7, 17, 2), 17 + 4);

@@ -2,26 +2,26 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
+#include <utility>
 
 #include "platform/TextCodec.h"
 
 namespace kova {
 
 ControlKind controlKindOf(std::string_view className) {
-    struct Name {
-        std::string_view name;
-        ControlKind kind;
-    };
-    static constexpr Name kNames[] = {
-        {"Static", ControlKind::Static},          {"Edit", ControlKind::Edit},
-        {"Button", ControlKind::Button},          {"ComboBox", ControlKind::ComboBox},
-        {"SysListView32", ControlKind::ListView}, {"SysIPAddress32", ControlKind::IpAddress},
-    };
-    const auto* found = std::find_if(std::begin(kNames), std::end(kNames), [&](const Name& n) {
-        return equalsIgnoreAsciiCase(className, n.name);
+    using Name = std::pair<std::string_view, ControlKind>;
+    static constexpr std::array<Name, 6> kNames = {{
+        {"Static", ControlKind::Static},
+        {"Edit", ControlKind::Edit},
+        {"Button", ControlKind::Button},
+        {"ComboBox", ControlKind::ComboBox},
+        {"SysListView32", ControlKind::ListView},
+        {"SysIPAddress32", ControlKind::IpAddress},
+    }};
+    const auto found = std::find_if(kNames.begin(), kNames.end(), [&](const Name& n) {
+        return equalsIgnoreAsciiCase(className, n.first);
     });
-    return found != std::end(kNames) ? found->kind : ControlKind::Other;
+    return found != kNames.end() ? found->second : ControlKind::Other;
 }
 
 int scaleEdge(int edge, double factor, float& carry) {

@@ -12,11 +12,9 @@ namespace {
 template <typename Record, std::size_t N>
 std::vector<std::string> cells(const Record& row,
                                const std::array<ChannelColumn<Record>, N>& columns) {
-    std::vector<std::string> out;
-    out.reserve(N);
-    for (const ChannelColumn<Record>& column : columns) {
-        out.push_back(row.*column.field);
-    }
+    std::vector<std::string> out(N);
+    std::transform(columns.begin(), columns.end(), out.begin(),
+                   [&row](const ChannelColumn<Record>& column) { return row.*column.field; });
     return out;
 }
 
@@ -28,6 +26,14 @@ Record fromCells(const std::vector<std::string>& cells,
         row.*columns[i].field = cells[i];
     }
     return row;
+}
+
+template <typename Item>
+std::vector<std::string> sortedNamesOf(const std::vector<Item>& items) {
+    std::vector<std::string> names(items.size());
+    std::transform(items.begin(), items.end(), names.begin(),
+                   [](const Item& item) { return item.name; });
+    return sortedByText(std::move(names));
 }
 
 }  // namespace
@@ -62,22 +68,28 @@ std::optional<std::string> addRefusal(std::string_view keyword,
 }
 
 std::vector<std::string> sortedByText(std::vector<std::string> texts) {
-    std::vector<std::pair<std::string, std::string>> keyed;  // GBK sort key, text
-    keyed.reserve(texts.size());
-    for (std::string& text : texts) {
-        keyed.emplace_back(utf8ToGbk(text), std::move(text));
-    }
+    std::vector<std::pair<std::string, std::string>> keyed(texts.size());  // GBK key, text
+    std::transform(texts.begin(), texts.end(), keyed.begin(), [](std::string& text) {
+        std::string key = utf8ToGbk(text);
+        return std::pair{std::move(key), std::move(text)};
+    });
     // Letters compare without regard to case first, as the station computer's list sorts them.
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         const std::string la = asciiLower(a.first);
         const std::string lb = asciiLower(b.first);
         return la != lb ? la < lb : a.first < b.first;
     });
-    texts.clear();
-    for (auto& entry : keyed) {
-        texts.push_back(std::move(entry.second));
-    }
+    std::transform(keyed.begin(), keyed.end(), texts.begin(),
+                   [](auto& entry) { return std::move(entry.second); });
     return texts;
+}
+
+std::vector<std::string> sortedNames(const std::vector<Station>& stations) {
+    return sortedNamesOf(stations);
+}
+
+std::vector<std::string> sortedNames(const std::vector<Device>& devices) {
+    return sortedNamesOf(devices);
 }
 
 }  // namespace kova

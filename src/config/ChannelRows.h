@@ -57,4 +57,8 @@ std::optional<std::string> addRefusal(std::string_view keyword,
 // Chinese characters in pinyin order as the station computer does; equal texts all stay.
 std::vector<std::string> sortedByText(std::vector<std::string> texts);
 
+// The names of the stations or devices in the order of a drop-down list sorted by text.
+std::vector<std::string> sortedNames(const std::vector<Station>& stations);
+std::vector<std::string> sortedNames(const std::vector<Device>& devices);
+
 }  // namespace kova

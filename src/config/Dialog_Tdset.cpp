@@ -9,10 +9,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/Runtime.h"
 #include "config/ChannelRows.h"
 #include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
+#include "controls/MoveControl.h"
 
 namespace {
 
@@ -61,20 +63,34 @@ Widget* place(Widget* widget, const QRect& rect) {
     return widget;
 }
 
+// A static text is drawn from its top-left corner, so a text taller than its box (the layout lets
+// the dialog font grow it) runs downwards rather than up into the control above.
+QLabel* label(const char* text, QWidget* parent, const QRect& rect) {
+    auto* l = place(new QLabel(QString::fromUtf8(text), parent), rect);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
 std::vector<std::string> columnTexts(const CEditListCtrl& list, int column) {
-    std::vector<std::string> texts;
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        texts.push_back(list.GetItemText(row, column));
+    std::vector<std::string> texts(static_cast<std::size_t>(list.GetItemCount()));
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+        texts[row] = list.GetItemText(static_cast<int>(row), column);
     }
     return texts;
 }
 
 std::vector<std::string> rowTexts(const CEditListCtrl& list, int row) {
-    std::vector<std::string> cells;
-    for (int column = 0; column < list.columnCount(); ++column) {
-        cells.push_back(list.GetItemText(row, column));
+    std::vector<std::string> cells(static_cast<std::size_t>(list.columnCount()));
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+        cells[column] = list.GetItemText(row, static_cast<int>(column));
     }
     return cells;
+}
+
+void fillBox(QComboBox& box, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+        box.addItem(QString::fromStdString(text));
+    }
 }
 
 void appendRow(CEditListCtrl& list, const std::vector<std::string>& cells) {
@@ -84,15 +100,32 @@ void appendRow(CEditListCtrl& list, const std::vector<std::string>& cells) {
     }
 }
 
+kova::ChannelStore publishedStore() {
+    const kova::Runtime& r = kova::runtime();
+    return kova::ChannelStore({r.CalibIniPath, r.SysIniPath, r.DevIdIniPath});
+}
+
+QRect publishedPageArea() {
+    const kova::ScreenRect& r = kova::runtime().PageAreaRect;
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 }  // namespace
+
+Dialog_Tdset::Dialog_Tdset(QWidget* parent)
+    : Dialog_Tdset(publishedStore(), publishedPageArea, parent) {}
 
 Dialog_Tdset::Dialog_Tdset(kova::ChannelStore store, PageAreaSource pageArea, QWidget* parent)
     : QWidget(parent), store_(std::move(store)), pageArea_(std::move(pageArea)) {
     resize(kova::dialogUnitsToPixelsX(kPageWidth), kova::dialogUnitsToPixelsY(kPageHeight));
     BuildControls();
+    layout_ = std::make_unique<CMoveControl>();
+    layout_->Attach(this);
 
     SetUpLists();
     FillStations();
+
+    layout_->Layout();
 
     placeTimer_ = new QTimer(this);
     placeTimer_->setInterval(kPlaceTimerMs);
@@ -104,10 +137,9 @@ Dialog_Tdset::~Dialog_Tdset() = default;
 
 void Dialog_Tdset::BuildControls() {
     save_ = place(new QPushButton(QStringLiteral("保   存"), this), dialogUnitRect(10, 7, 94, 35));
-    place(new QLabel(QStringLiteral("请选择本机一个工位："), this), dialogUnitRect(108, 5, 81, 8));
+    label("请选择本机一个工位：", this, dialogUnitRect(108, 5, 81, 8));
     stationBox_ = place(new QComboBox(this), dialogUnitRect(108, 15, 81, 14));
-    place(new QLabel(QStringLiteral("请选择该工位的一个设备："), this),
-          dialogUnitRect(191, 6, 150, 8));
+    label("请选择该工位的一个设备：", this, dialogUnitRect(191, 6, 150, 8));
     deviceBox_ = place(new QComboBox(this), dialogUnitRect(191, 15, 280, 14));
     auto* line = place(new QFrame(this), dialogUnitRect(6, 45, 467, 1));
     line->setFrameShape(QFrame::HLine);
@@ -116,7 +148,7 @@ void Dialog_Tdset::BuildControls() {
     auto* analogGroup = place(new QGroupBox(QStringLiteral("模拟：（传感器......）"), this),
                               dialogUnitRect(5, 48, 312, 278));
     analogList_ = place(new CEditListCtrl(this), dialogUnitRect(9, 65, 304, 231));
-    place(new QLabel(QStringLiteral("项目关键字："), this), dialogUnitRect(15, 308, 75, 8));
+    label("项目关键字：", this, dialogUnitRect(15, 305, 75, 8));
     analogKeyword_ = place(new QLineEdit(this), dialogUnitRect(92, 305, 83, 14));
     addAnalog_ =
         place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(180, 305, 50, 14));
@@ -124,7 +156,7 @@ void Dialog_Tdset::BuildControls() {
     auto* inputGroup = place(new QGroupBox(QStringLiteral("数字输入：（光电开关......）"), this),
                              dialogUnitRect(321, 48, 153, 138));
     inputList_ = place(new CEditListCtrl(this), dialogUnitRect(326, 61, 145, 87));
-    place(new QLabel(QStringLiteral("项目关键字："), this), dialogUnitRect(325, 152, 80, 8));
+    label("项目关键字：", this, dialogUnitRect(325, 152, 80, 8));
     inputKeyword_ = place(new QLineEdit(this), dialogUnitRect(327, 163, 83, 14));
     addInput_ =
         place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(415, 151, 50, 27));
@@ -132,12 +164,12 @@ void Dialog_Tdset::BuildControls() {
     auto* outputGroup = place(new QGroupBox(QStringLiteral("数字输出：（电机......）"), this),
                               dialogUnitRect(322, 188, 153, 138));
     outputList_ = place(new CEditListCtrl(this), dialogUnitRect(326, 203, 145, 87));
-    place(new QLabel(QStringLiteral("项目关键字："), this), dialogUnitRect(327, 293, 80, 8));
+    label("项目关键字：", this, dialogUnitRect(327, 293, 80, 8));
     outputKeyword_ = place(new QLineEdit(this), dialogUnitRect(328, 305, 83, 14));
     addOutput_ =
         place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(416, 293, 50, 27));
 
-    auto* hint = place(new QLabel(QString::fromUtf8(kHint), this), dialogUnitRect(7, 331, 468, 8));
+    QLabel* hint = label(kHint, this, dialogUnitRect(7, 331, 468, 8));
     for (QWidget* remark : {static_cast<QWidget*>(analogGroup), static_cast<QWidget*>(inputGroup),
                             static_cast<QWidget*>(outputGroup), static_cast<QWidget*>(hint)}) {
         paintRemark(*remark);
@@ -179,13 +211,7 @@ void Dialog_Tdset::SetUpLists() {
 }
 
 void Dialog_Tdset::FillStations() {
-    std::vector<std::string> names;
-    for (const kova::Station& station : store_.ListStations()) {
-        names.push_back(station.name);
-    }
-    for (const std::string& name : kova::sortedByText(std::move(names))) {
-        stationBox_->addItem(QString::fromStdString(name));
-    }
+    fillBox(*stationBox_, kova::sortedNames(store_.ListStations()));
     if (stationBox_->count() == 0) {
         Message(kNoStationMessage);
         return;
@@ -198,13 +224,7 @@ void Dialog_Tdset::FillStations() {
 
 void Dialog_Tdset::FillDevices(const std::string& stationName) {
     deviceBox_->clear();
-    std::vector<std::string> names;
-    for (const kova::Device& device : store_.ListDevices(stationName)) {
-        names.push_back(device.name);
-    }
-    for (const std::string& name : kova::sortedByText(std::move(names))) {
-        deviceBox_->addItem(QString::fromStdString(name));
-    }
+    fillBox(*deviceBox_, kova::sortedNames(store_.ListDevices(stationName)));
     // The lists stay empty until the technician picks a device.
     deviceBox_->setCurrentIndex(-1);
 }
@@ -309,6 +329,9 @@ void Dialog_Tdset::keyPressEvent(QKeyEvent* event) {
 
 void Dialog_Tdset::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (layout_) {
+        layout_->Layout();
+    }
 }
 
 void Dialog_Tdset::Message(const std::string& text) {

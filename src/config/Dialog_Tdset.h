@@ -13,6 +13,7 @@
 #include "config/ChannelStore.h"
 
 class CEditListCtrl;
+class CMoveControl;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -31,6 +32,8 @@ class Dialog_Tdset : public QWidget {
     // Builds the page from its template and opens it: fonts, lists, the stations of this
     // computer (a message when there is none), the layout and timer 1.
     Dialog_Tdset(kova::ChannelStore store, PageAreaSource pageArea, QWidget* parent = nullptr);
+    // The same on the ini files and the page area the process publishes.
+    explicit Dialog_Tdset(QWidget* parent = nullptr);
     ~Dialog_Tdset() override;
 
     // Timer 1: moves the page onto the page area and repaints it. Tests call it directly.
@@ -90,4 +93,5 @@ class Dialog_Tdset : public QWidget {
     QPushButton* addOutput_ = nullptr;
     QPushButton* save_ = nullptr;
     QTimer* placeTimer_ = nullptr;
+    std::unique_ptr<CMoveControl> layout_;
 };

@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "GbkFiles.h"
+#include "app/Runtime.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 #include "controls/InPlaceEdit.h"
@@ -50,8 +53,10 @@ constexpr const char* kChannels =
 
 Rows rowsOf(const CEditListCtrl& list) {
     Rows rows;
+    rows.reserve(static_cast<std::size_t>(list.GetItemCount()));
     for (int row = 0; row < list.GetItemCount(); ++row) {
         std::vector<std::string> cells;
+        cells.reserve(static_cast<std::size_t>(list.columnCount()));
         for (int column = 0; column < list.columnCount(); ++column) {
             cells.push_back(list.GetItemText(row, column));
         }
@@ -62,6 +67,7 @@ Rows rowsOf(const CEditListCtrl& list) {
 
 std::vector<std::string> itemsOf(const QComboBox& box) {
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(box.count()));
     for (int i = 0; i < box.count(); ++i) {
         items.push_back(box.itemText(i).toStdString());
     }
@@ -322,10 +328,72 @@ TEST_F(DialogTdsetTest, ListsEditEveryCellButTheKeyword) {
                            CEditListCtrl::TrackSelect | CEditListCtrl::HeaderDragDrop});
         EXPECT_EQ(list->horizontalHeaderItem(2)->text().toStdString(), "通道说明");
         EXPECT_EQ(list->columnWidth(2), 130);
+        EXPECT_EQ(list->horizontalHeader()->font().family(), list->font().family());
     }
     EXPECT_EQ(p.analogList()->columnCount(), 10);
     EXPECT_EQ(p.analogList()->horizontalHeaderItem(9)->text().toStdString(), "标定归零高值");
     EXPECT_EQ(p.inputList()->columnCount(), 3);
+}
+
+// True when some pixel of the image passes the test.
+template <typename Test>
+bool anyPixel(const QImage& image, Test test) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (test(image.pixelColor(x, y))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+TEST_F(DialogTdsetTest, ListsAndRemarksShowTheirColours) {
+    Dialog_Tdset& p = open(kTwoStations);
+    CEditListCtrl& list = *p.analogList();
+    const QImage empty = list.viewport()->grab().toImage();
+    EXPECT_EQ(empty.pixelColor(empty.width() / 2, empty.height() / 2), QColor(240, 247, 233));
+
+    pick(*p.deviceBox(), "制动台");
+    const QImage rows = list.viewport()->grab().toImage();
+    EXPECT_TRUE(anyPixel(rows, [](const QColor& c) {
+        return c.blue() > 180 && c.red() < 90 && c.green() < 90;
+    })) << "blue cell text";
+
+    const QList<QLabel*> labels = p.findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_FALSE(labels.isEmpty());
+    const QImage remark = labels.back()->grab().toImage();  // the hint line is the last label
+    EXPECT_EQ(labels.back()->text().left(3).toStdString(), "提示：");
+    EXPECT_TRUE(anyPixel(remark, [](const QColor& c) {
+        return c.red() > 150 && c.green() < 70 && c.blue() < 70;
+    })) << "red hint text";
+}
+
+TEST_F(DialogTdsetTest, OpensOnTheValuesTheProcessPublishes) {
+    Runtime& r = runtime();
+    const ChannelIniPaths savedPaths{r.CalibIniPath, r.SysIniPath, r.DevIdIniPath};
+    const ScreenRect savedArea = r.PageAreaRect;
+    r.CalibIniPath = paths.calibIni;
+    r.SysIniPath = paths.sysIni;
+    r.DevIdIniPath = paths.devIdIni;
+    writeGbk(paths.sysIni, kOneStation);
+
+    Dialog_Tdset p;
+    EXPECT_EQ(itemsOf(*p.stationBox()), std::vector<std::string>{"2工位"});
+    pick(*p.deviceBox(), "侧滑台");
+    EXPECT_EQ(p.analogList()->GetItemText(0, 1), "7");
+    const QRect before = p.geometry();
+    r.PageAreaRect = {};  // nothing published yet
+    p.tick();
+    EXPECT_EQ(p.geometry(), before);
+    r.PageAreaRect = {30, 40, 759, 480};  // right and bottom exclusive
+    p.tick();
+    EXPECT_EQ(p.geometry(), QRect(30, 40, 729, 440));
+
+    r.CalibIniPath = savedPaths.calibIni;
+    r.SysIniPath = savedPaths.sysIni;
+    r.DevIdIniPath = savedPaths.devIdIni;
+    r.PageAreaRect = savedArea;
 }
 
 // The page inside a dialog standing in for the main window, which Enter or Escape would end.

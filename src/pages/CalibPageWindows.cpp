@@ -1,0 +1,23 @@
+#include "pages/CalibPageWindows.h"
+
+#include "app/Runtime.h"
+#include "config/ChannelStore.h"
+#include "controls/Dialogs.h"
+#include "pages/Dialog_Check.h"
+#include "pages/Dialog_Digit.h"
+#include "pages/Dialog_Tdcab.h"
+
+namespace kova {
+
+void connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
+    const ChannelStore labels(ChannelIniPaths{rt.CalibIniPath, rt.SysIniPath, rt.DevIdIniPath});
+    auto* digit = new Dialog_Digit(rt.hardwareModule, labels, &page);
+    page.showDigitalTest = [digit] { digit->ShowTest(); };
+    page.runCheckWindow = [&rt, &page](const auto& request) {
+        Dialog_Check check(rt, request.device, request.channel, request.debugLog, request.sendToLed,
+                           &page);
+        dialogs().runModal(check);
+    };
+}
+
+}  // namespace kova

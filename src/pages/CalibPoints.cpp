@@ -75,9 +75,10 @@ AddPointDecision decideAddPoint(std::string_view channelDisplay, std::string_vie
 }
 
 std::vector<CalibRow> storedPointRows(std::string_view voltValue, std::string_view dataValue) {
-    std::vector<CalibRow> rows;
-    for (std::string& volt : splitList(voltValue)) {
-        rows.push_back({std::move(volt), {}});
+    std::vector<std::string> volts = splitList(voltValue);
+    std::vector<CalibRow> rows(volts.size());
+    for (std::size_t i = 0; i < volts.size(); ++i) {
+        rows[i].volt = std::move(volts[i]);
     }
     // A "Data" token without a row of its own has nowhere to go.
     const std::vector<std::string> data = splitList(dataValue);

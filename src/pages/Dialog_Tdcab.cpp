@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Runtime.h"
@@ -17,7 +18,6 @@
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
-#include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
 #include "pages/PageFonts.h"
 #include "pages/PageImages.h"
@@ -86,6 +86,23 @@ std::vector<std::string> columnTexts(const CEditListCtrl& list, int column, std:
     return texts;
 }
 
+// The names of stations or devices.
+template <typename Items>
+std::vector<std::string> namesOf(const Items& items) {
+    std::vector<std::string> names(items.size());
+    std::transform(items.begin(), items.end(), names.begin(),
+                   [](const auto& item) { return item.name; });
+    return names;
+}
+
+// The boxes list their items sorted by text, as the configuration page does.
+void addSorted(QComboBox& box, std::vector<std::string> names) {
+    const std::vector<std::string> sorted = kova::sortedByText(std::move(names));
+    for (const std::string& name : sorted) {
+        box.addItem(qs(name));
+    }
+}
+
 void appendRow(CEditListCtrl& list, const std::string& first, const std::string& second) {
     const int row = list.InsertItem(list.GetItemCount(), first);
     list.SetItemText(row, 1, second);
@@ -113,8 +130,7 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
     tickFree_ = 1;
     average_.SetLength(kSlidingLength);
 
-    // The digital channel test window, hidden and polling from now on, and the check window.
-    kova::connectPageWindows(*this, rt_);
+    // Here the digital channel test window is created, hidden (see showDigitalTest).
 
     layout_ = std::make_unique<CMoveControl>();
     layout_->Attach(this);
@@ -129,7 +145,7 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
 }
 
 Dialog_Tdcab::~Dialog_Tdcab() {
-    // The digital test window, once connected, is stopped and destroyed with the page.
+    // Sampling stops before the digital test window, once there, goes with the page.
     sampleTimer_->stop();
 }
 
@@ -158,22 +174,22 @@ void Dialog_Tdcab::BuildControls() {
     clear_ = place(new QPushButton(QStringLiteral("显 示 清 空"), this),
                    dialogUnitRect(414, 80, 66, 23));
 
-    pointsList_ = place(new CEditListCtrl(this), dialogUnitRect(178, 110, 200, 162));
+    pointsList_ = place(new CEditListCtrl(this), dialogUnitRect(178, 110, 196, 162));
     place(new QLabel(QStringLiteral("标定值可以通过双击删除，实际值可以通过双击修改。"), this),
           dialogUnitRect(178, 276, 210, 9));
 
     save_ =
-        place(new QPushButton(QStringLiteral("保  存"), this), dialogUnitRect(386, 110, 94, 24));
+        place(new QPushButton(QStringLiteral("保  存"), this), dialogUnitRect(382, 110, 94, 24));
     check_ = place(new QPushButton(QStringLiteral("标定校验..."), this),
-                   dialogUnitRect(386, 138, 94, 20));
+                   dialogUnitRect(382, 138, 94, 20));
     digitalTest_ = place(new QPushButton(QStringLiteral("数字通道测试..."), this),
-                         dialogUnitRect(386, 162, 94, 20));
+                         dialogUnitRect(382, 162, 94, 20));
     resetCounters_ = place(new QPushButton(QStringLiteral("CNT 清  零"), this),
-                           dialogUnitRect(386, 186, 94, 20));
+                           dialogUnitRect(382, 186, 94, 20));
     debugLogBox_ = place(new QCheckBox(QStringLiteral("标定校验写入调试文件"), this),
-                         dialogUnitRect(386, 214, 98, 12));
+                         dialogUnitRect(382, 214, 100, 12));
     sendToLedBox_ = place(new QCheckBox(QStringLiteral("标定校验时送LED屏"), this),
-                          dialogUnitRect(386, 230, 98, 12));
+                          dialogUnitRect(382, 230, 100, 12));
 
     paintText(*voltField_, kFieldText, &kFieldBack);
     paintText(*trueValueField_, kFieldText, &kFieldBack);
@@ -241,13 +257,7 @@ void Dialog_Tdcab::ApplyLayout() {
 }
 
 void Dialog_Tdcab::FillStations() {
-    std::vector<std::string> names;
-    for (const kova::Station& station : store_.ListStations()) {
-        names.push_back(station.name);
-    }
-    for (const std::string& name : kova::sortedByText(std::move(names))) {
-        stationBox_->addItem(qs(name));
-    }
+    addSorted(*stationBox_, namesOf(store_.ListStations()));
     if (stationBox_->count() == 0) {
         Message(kNoStationMessage);
         return;
@@ -260,13 +270,7 @@ void Dialog_Tdcab::FillStations() {
 
 void Dialog_Tdcab::FillDevices(const std::string& stationName) {
     deviceBox_->clear();
-    std::vector<std::string> names;
-    for (const kova::Device& device : store_.ListDevices(stationName)) {
-        names.push_back(device.name);
-    }
-    for (const std::string& name : kova::sortedByText(std::move(names))) {
-        deviceBox_->addItem(qs(name));
-    }
+    addSorted(*deviceBox_, namesOf(store_.ListDevices(stationName)));
     deviceBox_->setCurrentIndex(-1);
 }
 
@@ -451,8 +455,8 @@ void Dialog_Tdcab::OnCheck() {
         return;
     }
     sampleTimer_->stop();
-    runCheckWindow(CheckRequest{deviceBox_->currentText().toStdString(), display, debugLog_ == 1,
-                                sendToLedBox_->isChecked()});
+    runCheckWindow(kova::CheckRequest{deviceBox_->currentText().toStdString(), display,
+                                      debugLog_ == 1, sendToLedBox_->isChecked()});
     // The check window's settings may have changed "MS".
     StartSampling();
 }

@@ -24,8 +24,8 @@ class QPushButton;
 class QTimer;
 
 namespace kova {
+
 struct Runtime;
-}
 
 // What the page hands the calibration check window.
 struct CheckRequest {
@@ -34,6 +34,8 @@ struct CheckRequest {
     bool debugLog = false;   // "标定校验写入调试文件" ticked
     bool sendToLed = false;  // "标定校验时送LED屏" ticked
 };
+
+}  // namespace kova
 
 class Dialog_Tdcab : public QWidget {
     Q_OBJECT
@@ -52,11 +54,12 @@ class Dialog_Tdcab : public QWidget {
     Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* parent = nullptr);
     ~Dialog_Tdcab() override;
 
-    // The buttons that open other windows. The calibration check window plugs in at
-    // runCheckWindow (run it modally for the request; the page stops its sampling around it) and
-    // the digital channel test at showDigitalTest (show the page's digital test window, created
-    // hidden with the page). Until they are connected the two buttons do nothing.
-    std::function<void(const CheckRequest&)> runCheckWindow;
+    // The two buttons that open other windows. The calibration check window plugs in at
+    // runCheckWindow: it runs the window modally for the request, and the page stops its
+    // sampling around the call. The digital channel test plugs in at showDigitalTest: it shows
+    // the page's digital test window, which is created hidden with the page and polls from then
+    // on. Until they are connected the two buttons do nothing.
+    std::function<void(const kova::CheckRequest&)> runCheckWindow;
     std::function<void()> showDigitalTest;
 
     // Timer 1: one sampling tick. A tick that arrives while the previous one still runs is

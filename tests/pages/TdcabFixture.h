@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QTest>
 #include <cstdio>
 #include <filesystem>

@@ -1,0 +1,139 @@
+// One analog sampling tick of the calibration check window, as timer 1 runs it: a burst from the
+// simulated card (with noise) through the reading chain, the conversion with the channel's
+// table, the readout and the two boxes, the text with its unit sent to an LED board and the
+// acquisition-log line. The board is served on its own thread, so each tick includes the round
+// trip the client waits for. For comparison the same tick without the LED board.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "app/Runtime.h"
+#include "calib/BenchFiles.h"
+#include "pages/Dialog_Check.h"
+#include "platform/TextCodec.h"
+#include "platform/WindowReceiver.h"
+
+namespace {
+
+using namespace kova;
+
+constexpr const char* kBoard = "CheckBenchLED";
+
+void writeEnvironment(const std::filesystem::path& dir) {
+    bench::writeFile(dir / "Calib.ini",
+                     utf8ToGbk("[7通道]\r\nPoint=2\r\nUpDown=1\r\nDanWei=kN\r\n"
+                               "Di0Data=-1\r\nGao0Data=1\r\n"
+                               "Volt=0.095,0.124,0.320,0.519,0.714,0.912,1.111,1.311,\r\n"
+                               "Data=0.000,12.000,92.000,172.000,252.000,332.000,412.000,492.000,"
+                               "\r\n"));
+    bench::writeFile(dir / "Ferroxan.ini",
+                     "[Card]\r\nSampleInterval=0.1\r\n"
+                     "[Analog7]\r\nMode=Sine\r\nLevel=0.7\r\nAmplitude=0.4\r\nPeriod=2000\r\n"
+                     "Noise=0.01\r\n");
+    std::filesystem::copy_file(CHECK_BENCH_FERROXAN, dir / "Ferroxan.so",
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+// An LED board that takes every text, served on its own thread.
+class Board {
+  public:
+    Board() {
+        std::string error;
+        window_ = MessageWindow::open(
+            kBoard, [](const WindowMessage&) -> std::int64_t { return 0; }, error);
+        if (window_) {
+            loop_.add(*window_);
+            thread_ = std::thread([this] { loop_.run(); });
+        }
+    }
+    ~Board() {
+        loop_.stop();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    Board(const Board&) = delete;
+    Board& operator=(const Board&) = delete;
+    bool open() const { return window_ != nullptr; }
+
+  private:
+    std::unique_ptr<MessageWindow> window_;
+    WindowLoop loop_;
+    std::thread thread_;
+};
+
+struct CountingStatus : cClientLED::StatusWindow {
+    void SetText(const char*) override { ++failures; }
+    int failures = 0;
+};
+
+void runTicks(benchmark::State& state, bool sendToLed) {
+    const std::filesystem::path dir = bench::benchDirectory() / "check";
+    std::filesystem::create_directories(dir);
+    writeEnvironment(dir);
+    ::setenv("KOVA_SYSTEM_DIR", CHECK_BENCH_SYSTEM_DIR, 1);
+    ::setenv("KOVA_WINDOWS_DIR", (dir / "windows").c_str(), 1);
+
+    Runtime rt;
+    rt.CalibIniPath = (dir / "Calib.ini").string();
+    rt.systemLibrary.keepProcessWhenNotLoadable();
+    if (!rt.hardwareModule.Load((dir / "Ferroxan.so").string()) ||
+        rt.systemLibrary.Load(1) != SystemLibrary::kLoaded) {
+        state.SkipWithError("simulated card or system library not loadable");
+        return;
+    }
+    rt.AcqLog.reset(std::fopen((dir / "AcqData.log").c_str(), "w"));
+    const Board board;
+    if (!board.open()) {
+        state.SkipWithError("no LED board window");
+        return;
+    }
+    CountingStatus status;
+    rt.ledClient.SetStatusWindow(&status);
+    rt.ledClient.SetLedNameDirect(kBoard);
+
+    Dialog_Check check(rt, "制动台", "7", true, sendToLed);
+    for (int i = 0; i < rt.slidingLength(); ++i) {
+        check.tick();  // the sliding average is full from here on
+    }
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        check.tick();
+    }
+    benchmark::DoNotOptimize(check.value());
+    if (status.failures > 0) {
+        state.SkipWithError("the board did not take every text");
+    }
+    rt.ledClient.SetStatusWindow(nullptr);
+}
+
+void BM_CheckTickAnalog(benchmark::State& state) {
+    runTicks(state, true);
+}
+BENCHMARK(BM_CheckTickAnalog)->Unit(benchmark::kMicrosecond);
+
+void BM_CheckTickAnalogWithoutLed(benchmark::State& state) {
+    runTicks(state, false);
+}
+BENCHMARK(BM_CheckTickAnalogWithoutLed)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -18,6 +18,7 @@
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
+#include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
 #include "pages/PageFonts.h"
 #include "pages/PageImages.h"
@@ -130,7 +131,8 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
     tickFree_ = 1;
     average_.SetLength(kSlidingLength);
 
-    // Here the digital channel test window is created, hidden (see showDigitalTest).
+    // The digital channel test window, hidden and polling from now on, and the check window.
+    kova::connectPageWindows(*this, rt_);
 
     layout_ = std::make_unique<CMoveControl>();
     layout_->Attach(this);

@@ -1,6 +1,7 @@
 #include "config/Dialog_Tdset.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/Runtime.h"
 #include "config/ChannelRows.h"
@@ -125,6 +127,8 @@ Dialog_Tdset::Dialog_Tdset(kova::ChannelStore store, PageAreaSource pageArea, QW
     SetUpLists();
     FillStations();
 
+    // The layout gives every control the dialog font, over the boxes' and the lists' own; unlike
+    // the calibration page, this page does not put its fonts back afterwards.
     layout_->Layout();
 
     placeTimer_ = new QTimer(this);

@@ -56,9 +56,11 @@ CheckFileRecord checkFileRecord(std::span<const CheckRow> rows) {
 }
 
 fs::path checkFileReplacementPath(const fs::path& file) {
-    fs::path replacement = file;
-    replacement.replace_filename("." + file.filename().string() + ".kovatmp");
-    return replacement;
+    // Appended in place: GCC 12 warns falsely about the temporaries of "." + name + ".kovatmp".
+    std::string name = ".";
+    name += file.filename().string();
+    name += ".kovatmp";
+    return file.parent_path() / name;
 }
 
 bool saveCheckFile(std::string_view windowsPath, const CheckFileRecord& record) {

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kShownOffset = 4;
-constexpr std::size_t kReferenceOffset = kShownOffset + 4 * kCheckFileRows;
+constexpr std::size_t kReferenceOffset = kShownOffset + std::size_t{4} * kCheckFileRows;
 
 void putWord(CheckFileRecord& record, std::size_t offset, std::uint32_t word) {
     for (std::size_t i = 0; i < 4; ++i) {

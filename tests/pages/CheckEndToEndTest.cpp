@@ -84,31 +84,6 @@ TEST_F(DialogCheckEndToEndTest, CheckWindowAndLedBoardShowTheCalibratedValue) {
     EXPECT_EQ(server.readLine(), "CheckLED\twrite\t300.0kN");
 }
 
-TEST_F(DialogCheckEndToEndTest, LedBoxOfThePageDecidesWhetherTheBoardGetsTheValue) {
-    Dialog_Tdcab& page = openOnDevice();
-    clickChannel(0);
-    page.sendToLedBox()->setChecked(false);
-    recorder_.onModal = [&](QDialog& dialog) {
-        auto& check = dynamic_cast<Dialog_Check&>(dialog);
-        for (int i = 0; i < rt_.HDNUM; ++i) {
-            check.tick();
-        }
-        check.exitButton()->click();
-    };
-    // No server runs: a send would put its notice on the status line.
-    struct Status : cClientLED::StatusWindow {
-        void SetText(const char* text) override { texts.emplace_back(text); }
-        std::vector<std::string> texts;
-    } status;
-    rt_.ledClient.SetStatusWindow(&status);
-    page.OnCheck();
-    EXPECT_TRUE(status.texts.empty());
-    page.sendToLedBox()->setChecked(true);
-    page.OnCheck();
-    EXPECT_EQ(status.texts, (std::vector<std::string>{"请先打开串口服务器"}));
-    rt_.ledClient.SetStatusWindow(nullptr);
-}
-
 TEST_F(DialogCheckEndToEndTest, PageOwnsTheDigitalTestAndShowsItOnItsButton) {
     Dialog_Tdcab& page = open();
     Dialog_Digit* digit = digitalTest();

@@ -118,7 +118,13 @@ bool CalibDlg::Initialise() {
     kova::readRuntimeParameters(rt_);
 
     // 7. The two pages; the calibration page is the visible one.
-    configPage_ = new Dialog_Tdset(tabs_);
+    configPage_ = new Dialog_Tdset(
+        kova::ChannelStore({rt_.CalibIniPath, rt_.SysIniPath, rt_.DevIdIniPath}),
+        [this] {
+            const kova::ScreenRect& r = rt_.PageAreaRect;
+            return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        },
+        tabs_);
     calibPage_ = new Dialog_Tdcab(rt_, rt_.pageAverage, tabs_);
     tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
     tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);

@@ -68,9 +68,11 @@ TEST_EXPORT const char* ExtGetVersion() {
 
 #if defined(TEST_CARD_FULL)
 TEST_EXPORT int ExtStop() {
+    note("stop;");
     return 11;
 }
 TEST_EXPORT int ExtRelease() {
+    note("release;");
     return 12;
 }
 TEST_EXPORT int ExtInit() {

@@ -204,12 +204,12 @@ std::string digitTextUpper(std::string_view text) {
 std::vector<std::unique_ptr<DigitCell>> buildDigitCells(std::string_view upperText) {
     std::vector<std::unique_ptr<DigitCell>> cells;
     for (const char c : upperText) {
-        const std::optional<DigitCellSpec> spec = digitCellSpecFor(c);
-        if (!spec) {
+        const std::optional<DigitCellSpec> shape = digitCellSpecFor(c);
+        if (!shape) {
             continue;
         }
         std::unique_ptr<DigitCell> cell;
-        switch (spec->kind) {
+        switch (shape->kind) {
             case DigitCellKind::SevenSegment:
                 cell = std::make_unique<SevenSegmentCell>();
                 break;
@@ -220,7 +220,7 @@ std::vector<std::unique_ptr<DigitCell>> buildDigitCells(std::string_view upperTe
                 cell = std::make_unique<ColonDotCell>();
                 break;
         }
-        cell->SetSegments(spec->mask);
+        cell->SetSegments(shape->mask);
         cells.push_back(std::move(cell));
     }
     return cells;

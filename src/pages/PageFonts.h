@@ -20,6 +20,6 @@ inline constexpr LogicalFont kPageFieldFont{"宋体", 28, 12, 300};
 inline constexpr LogicalFont kPageListFont{"宋体", 17, 7, 300};
 
 // The font; its average width is kept by stretching the face the system substitutes.
-QFont createFont(const LogicalFont& spec);
+QFont createFont(const LogicalFont& logical);
 
 }  // namespace kova

@@ -58,7 +58,7 @@ class Dialog_Tdcab : public QWidget {
     // runCheckWindow: it runs the window modally for the request, and the page stops its
     // sampling around the call. The digital channel test plugs in at showDigitalTest: it shows
     // the page's digital test window, which is created hidden with the page and polls from then
-    // on. Until they are connected the two buttons do nothing.
+    // on. The page connects both when it opens (CalibPageWindows.h); tests may replace them.
     std::function<void(const kova::CheckRequest&)> runCheckWindow;
     std::function<void()> showDigitalTest;
 

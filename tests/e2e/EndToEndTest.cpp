@@ -1,0 +1,122 @@
+// A technician's whole road on a station made by the test: declare a device's analog channel on
+// the configuration page, calibrate it on the calibration page against the simulated card, save,
+// and read the table back through libCalib.so the way a sibling program does.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <filesystem>
+#include <string>
+
+#include "../platform/IniTestFiles.h"
+#include "app/Runtime.h"
+#include "calib/Calib.h"
+#include "config/Dialog_Tdset.h"
+#include "controls/DialogsRecorder.h"
+#include "controls/EditListCtrl.h"
+#include "pages/Dialog_Tdcab.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/IniFile.h"
+
+namespace fs = std::filesystem;
+
+namespace kova {
+namespace {
+
+void writeCard(const fs::path& dir, const char* level) {
+    test::writeBytes(dir / "Ferroxan.ini", std::string("[Card]\r\nStep=10\r\n[Analog4]\r\n"
+                                                       "Mode=constant\r\nLevel=") +
+                                               level + "\r\n");
+}
+
+// Samples until the page's sliding average is full of the card's present level.
+std::string settledVoltage(Dialog_Tdcab& page) {
+    for (int i = 0; i < 2 * Dialog_Tdcab::kSlidingLength; ++i) {
+        page.tick();
+    }
+    return page.voltField()->text().toStdString();
+}
+
+TEST(EndToEndTest, ADeclaredChannelCalibratedOnTheCardReadsBackThroughLibCalib) {
+    test::TempDir dir;
+    test::ScopedEnv systemDir("KOVA_SYSTEM_DIR", KOVA_TEST_SYSTEM_DIR);
+    test::ScopedEnv configDir("KOVA_CONFIG_DIR", dir.path());
+    test::writeBytes(dir / "sysKOVA.ini",
+                     test::gbk("[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=1,\r\n"));
+    test::writeBytes(dir / "DevID.ini", test::gbk("[DEVID]\r\ndevid1=制动台\r\n"));
+    writeCard(dir.path(), "1.25");
+    fs::copy_file(KOVA_TEST_FERROXAN, dir / "Ferroxan.so");
+
+    Runtime rt;
+    rt.CalibIniPath = (dir / "Calib.ini").string();
+    rt.SysIniPath = (dir / "sysKOVA.ini").string();
+    rt.DevIdIniPath = (dir / "DevID.ini").string();
+    rt.FIRNUM = 0.0f;  // the filter passes the reading through
+    ASSERT_TRUE(rt.hardwareModule.Load((dir / "Ferroxan.so").string()));
+    ASSERT_EQ(rt.systemLibrary.Load(1), 1);
+    DialogsRecorder recorder;
+    ScopedDialogs scoped(recorder);
+
+    // Declare channel 4 of the brake tester.
+    Dialog_Tdset config(ChannelStore({rt.CalibIniPath, rt.SysIniPath, rt.DevIdIniPath}),
+                        [] { return QRect(); });
+    config.deviceBox()->setCurrentIndex(0);
+    config.OnSelchangeDevice();
+    config.analogKeyword()->setText(QStringLiteral("左制动力"));
+    config.OnAddAnalog();
+    ASSERT_EQ(config.analogList()->GetItemCount(), 1);
+    config.analogList()->SetItemText(0, 1, "4");
+    config.analogList()->SetItemText(0, 2, "左轮制动力");
+    config.analogList()->SetItemText(0, 3, "1");
+    config.analogList()->SetItemText(0, 5, "daN");
+    config.OnSave();
+
+    // Calibrate it: two points against the card's level, the second after the level changed.
+    MathHD average;
+    Dialog_Tdcab page(rt, average);
+    page.show();
+    page.deviceBox()->setCurrentIndex(0);
+    page.OnSelchangeDevice();
+    ASSERT_EQ(page.channelList()->GetItemCount(), 1);
+    page.channelList()->setCurrentIndex(page.channelList()->model()->index(0, 0));
+    page.OnClickChannel();
+    EXPECT_EQ(settledVoltage(page), "1.250");
+    page.trueValueField()->setText(QStringLiteral("500"));
+    page.OnAdd();
+    writeCard(dir.path(), "2.5");
+    EXPECT_EQ(settledVoltage(page), "2.500");
+    page.trueValueField()->setText(QStringLiteral("1000"));
+    page.OnAdd();
+    page.OnSave();
+    EXPECT_EQ(recorder.boxes.back().text, "该通道标定数据保存完毕！");
+
+    // The GBK file holds the declaration and the table under the expected keys.
+    const IniFile calib(rt.CalibIniPath);
+    EXPECT_EQ(calib.readString("制动台", "AllTD_A", "", 2048), "左制动力,");
+    EXPECT_EQ(calib.readString("制动台", "左制动力", "", 10), "4");
+    EXPECT_EQ(calib.readString("制动台", "左制动力[About]", "", 100), "左轮制动力");
+    EXPECT_EQ(calib.readString("4通道", "Point", "", 10), "1");
+    EXPECT_EQ(calib.readString("4通道", "DanWei", "", 10), "daN");
+    EXPECT_EQ(calib.readString("4通道", "Volt", "", 2048), "1.250,2.500,");
+    EXPECT_EQ(calib.readString("4通道", "Data", "", 2048), "500.000,1000.000,");
+
+    // A sibling program: libCalib.so finds Calib.ini through the system library by itself.
+    const DynamicLibrary lib = DynamicLibrary::open(KOVA_TEST_LIBCALIB);
+    const auto getCalibArray =
+        reinterpret_cast<int32_t (*)(int32_t, CalibTable*)>(lib.symbol("GetCalibArray"));
+    const auto getTrueDat =
+        reinterpret_cast<float (*)(float, CalibTable)>(lib.symbol("GetTrueDat"));
+    ASSERT_NE(getCalibArray, nullptr);
+    ASSERT_NE(getTrueDat, nullptr);
+    CalibTable table;
+    ASSERT_EQ(getCalibArray(4, &table), 1);
+    ASSERT_EQ(table.count, 2);
+    EXPECT_FLOAT_EQ(table.volt[0], 1.25f);
+    EXPECT_FLOAT_EQ(table.volt[1], 2.5f);
+    EXPECT_FLOAT_EQ(table.data[0], 500.0f);
+    EXPECT_FLOAT_EQ(table.data[1], 1000.0f);
+    EXPECT_FLOAT_EQ(getTrueDat(1.875f, table), 750.0f);
+}
+
+}  // namespace
+}  // namespace kova

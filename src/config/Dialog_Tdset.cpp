@@ -17,6 +17,7 @@
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
+#include "controls/PageKeys.h"
 
 namespace {
 
@@ -319,15 +320,8 @@ void Dialog_Tdset::tick() {
 }
 
 void Dialog_Tdset::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape end nothing from inside the page: the main window must never see them.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+    if (!kova::keepPageKey(event)) {
+        QWidget::keyPressEvent(event);
     }
 }
 

@@ -18,6 +18,7 @@
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
+#include "controls/PageKeys.h"
 #include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
 #include "pages/PageFonts.h"
@@ -504,15 +505,8 @@ void Dialog_Tdcab::closeEvent(QCloseEvent* event) {
 }
 
 void Dialog_Tdcab::keyPressEvent(QKeyEvent* event) {
-    // Enter after a typed value must never reach the main window, where it would end the tool.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QWidget::keyPressEvent(event);
+    if (!kova::keepPageKey(event)) {
+        QWidget::keyPressEvent(event);
     }
 }
 

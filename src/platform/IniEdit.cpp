@@ -260,7 +260,7 @@ IniEdit applyIniWrites(const IniDocument& doc, const std::vector<IniWrite>& writ
         std::string reason;
         std::optional<EncodedWrite> e = encodeWrite(doc, w, reason);
         if (!e) {
-            edit.result = IniWriteResult{false, std::move(reason)};
+            edit.result = IniWriteResult{false, std::move(reason), IniWriteError::BadText};
             return edit;
         }
         encoded.push_back(std::move(*e));

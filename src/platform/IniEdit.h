@@ -16,10 +16,22 @@ struct IniWrite {
     std::string value;
 };
 
-// Outcome of a write: ok, or the reason it was refused or failed.
+// Why a write failed, in the terms a window explains to a technician.
+enum class IniWriteError {
+    None,
+    ReadOnly,     // no write permission on the file or its directory, or a read-only mount
+    DiskFull,     // no space or quota left, or the file size limit reached
+    NoDirectory,  // the file's directory does not exist
+    BadText,      // a name or value the file cannot hold (line break, "=" in a key, encoding)
+    Other,
+};
+
+// Outcome of a write: ok, or the reason it was refused or failed. `reason` is the technical
+// detail (English, for stderr and logs); `error` is what a window tells the user.
 struct IniWriteResult {
     bool ok = true;
     std::string reason;
+    IniWriteError error = IniWriteError::None;
     explicit operator bool() const { return ok; }
 };
 

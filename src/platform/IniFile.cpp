@@ -111,8 +111,26 @@ std::string errorText(int error) {
     return std::generic_category().message(error);
 }
 
+IniWriteError errorKind(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return IniWriteError::ReadOnly;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return IniWriteError::DiskFull;
+        case ENOENT:
+        case ENOTDIR:
+            return IniWriteError::NoDirectory;
+        default:
+            return IniWriteError::Other;
+    }
+}
+
 IniWriteResult failure(const std::string& what, int error) {
-    return IniWriteResult{false, what + ": " + errorText(error)};
+    return IniWriteResult{false, what + ": " + errorText(error), errorKind(error)};
 }
 
 bool readAll(int fd, std::size_t sizeHint, std::string& out) {
@@ -310,12 +328,13 @@ IniWriteResult IniFile::writeStrings(const std::vector<IniWrite>& writes) const 
     if (fs::is_symlink(fs::symlink_status(host, ec))) {
         host = fs::weakly_canonical(host, ec);  // write the link's target, keep the link
         if (ec) {
-            return IniWriteResult{false, "cannot follow the link " + path_ + ": " + ec.message()};
+            return IniWriteResult{false, "cannot follow the link " + path_ + ": " + ec.message(),
+                                  IniWriteError::Other};
         }
     }
     const std::string name = host.filename().string();
     if (name.empty() || name == "." || name == "..") {
-        return IniWriteResult{false, "not a file name: " + path_};
+        return IniWriteResult{false, "not a file name: " + path_, IniWriteError::Other};
     }
     const fs::path dir = host.has_parent_path() ? host.parent_path() : fs::path(".");
 
@@ -344,7 +363,8 @@ IniWriteResult IniFile::writeStrings(const std::vector<IniWrite>& writes) const 
             return failure("cannot read " + host.string(), errno);
         }
         if (!S_ISREG(st.st_mode)) {
-            return IniWriteResult{false, "not a regular file: " + host.string()};
+            return IniWriteResult{false, "not a regular file: " + host.string(),
+                                  IniWriteError::Other};
         }
         document = documentOf(fd.get(), st, host.native());
         if (!document) {

@@ -21,7 +21,8 @@ set_target_properties(CalibLib PROPERTIES
   VISIBILITY_INLINES_HIDDEN ON
   LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/calib/libCalib.map)
 target_compile_definitions(CalibLib PRIVATE CALIB_BUILDING_LIBRARY)
-# The conversion must round every step to single precision, never fuse a multiply and an add.
+# The conversion rounds where its formulas say and nowhere else: a fused multiply-add would give
+# other digits than the line's programs get.
 target_compile_options(CalibLib PRIVATE -ffp-contract=off)
 target_include_directories(CalibLib
   PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>

@@ -1,23 +1,8 @@
 #include "calib/CalibList.h"
 
-#include <limits>
-
 #include "platform/Numbers.h"
 
 namespace kova {
-
-float toSingle(double value) {
-    // FLT_MAX plus half its last place: everything from there on rounds to infinity (the narrowing
-    // itself would be undefined there).
-    constexpr double kOverflow = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
-    if (value >= kOverflow) {
-        return std::numeric_limits<float>::infinity();
-    }
-    if (value <= -kOverflow) {
-        return -std::numeric_limits<float>::infinity();
-    }
-    return static_cast<float>(value);
-}
 
 int parseCalibList(std::string_view value, std::span<float> out) {
     std::size_t read = 0;

@@ -2,6 +2,7 @@
 // The stored form of a calibration list ("Volt" and "Data" in Calib.ini): every number followed by
 // ",", the last one included.
 
+#include <limits>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,6 +24,17 @@ std::string formatCalibList(std::span<const float> values);
 
 // A double rounded to single precision; beyond the float range it becomes an infinity of its
 // sign, as the C conversion gives on the line's programs.
-float toSingle(double value);
+inline float toSingle(double value) {
+    // FLT_MAX plus half its last place: everything from there on rounds to infinity (the narrowing
+    // itself would be undefined there).
+    constexpr double kOverflow = static_cast<double>(std::numeric_limits<float>::max()) + 0x1p103;
+    if (value >= kOverflow) {
+        return std::numeric_limits<float>::infinity();
+    }
+    if (value <= -kOverflow) {
+        return -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
 
 }  // namespace kova

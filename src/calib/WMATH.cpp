@@ -33,20 +33,26 @@ void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
 
 namespace {
 
-// Inlined into GetTrueDat: the search is most of a conversion's cost.
+// Inlined into GetTrueDat: the search is most of a conversion's own cost. The tests below the
+// first point and above the second-last one do not depend on the position, so after the first
+// segment they are decided once and the rest of the search is one range test per segment.
 inline int segmentOf(const float* v, int n, float x) {
-    for (int i = 0; i <= n - 2; ++i) {
+    const int last = n - 2;
+    if (v[0] <= x && x <= v[1]) {
+        return 0;
+    }
+    if (x < v[0]) {
+        return 0;
+    }
+    if (x > v[last]) {
+        return last;
+    }
+    for (int i = 1; i <= last; ++i) {
         if (v[i] <= x && x <= v[i + 1]) {
             return i;
         }
-        if (x < v[0]) {
-            return 0;
-        }
-        if (x > v[n - 2]) {
-            return n - 2;
-        }
     }
-    return n - 2;
+    return last;
 }
 
 }  // namespace
@@ -72,18 +78,18 @@ float GetTrueDat(float volt, CalibTable table) {
     const int s = kova::segmentOf(table.volt, n, x);
     const float* v = table.volt;
     const float* d = table.data;
-    // Single precision at every step, as the line's programs compute it.
-    const float den = v[s] - v[s + 1];
+    // Only d, k, b and the result are single precision. What lies inside each formula is
+    // computed in double: the products of two singles are exact there, and a difference of
+    // nearly equal values keeps its digits instead of losing them to cancellation.
+    using kova::toSingle;
+    const float den = toSingle(double{v[s]} - double{v[s + 1]});
     float k = 1.0f;
     float b = 0.0f;
     if (den != 0.0f) {
-        k = (d[s] - d[s + 1]) / den;
-        const float p = v[s] * d[s + 1];
-        const float q = v[s + 1] * d[s];
-        b = (p - q) / den;
+        k = toSingle((double{d[s]} - double{d[s + 1]}) / den);
+        b = toSingle((double{v[s]} * double{d[s + 1]} - double{v[s + 1]} * double{d[s]}) / den);
     }
-    const float xk = x * k;
-    return xk + b;
+    return toSingle(double{x} * k + b);
 }
 
 int32_t GetCalibArray(int32_t channel, CalibTable* table) {

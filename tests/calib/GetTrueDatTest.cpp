@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <utility>
 
 #include "CalibTableHelpers.h"
 #include "calib/WMATH.h"
@@ -58,17 +60,32 @@ TEST(GetTrueDatTest, DegenerateTables) {
 
 TEST(GetTrueDatTest, ConvertsWithTheDefaultTable) {
     const CalibTable t;
-    EXPECT_FLOAT_EQ(GetTrueDat(0.095f, t), 0.0f);
+    // k and b are single precision, so the first point's own voltage gives its true value only
+    // to within their rounding: 0.095f * 413.793121 - 39.3103447, worked in double.
+    EXPECT_EQ(GetTrueDat(0.095f, t), 1.33777485e-06f);
     EXPECT_FLOAT_EQ(GetTrueDat(1.311f, t), 492.0f);
     EXPECT_NEAR(GetTrueDat(0.4195f, t), 132.0f, 1e-3f);
 }
 
-TEST(GetTrueDatTest, RoundsEveryStepToSinglePrecision) {
-    // d, k, b, x*k and the sum each rounded to single precision give 33.7166672; the same
-    // formula in double precision, rounded once at the end, gives 33.7166748.
-    const CalibTable t = tableOf({{0.1f, 3.3f}, {0.124f, 17.9f}});
-    EXPECT_EQ(GetTrueDat(0.15f, t), 33.7166672f);
-    EXPECT_NE(33.7166672f, 33.7166748f);
+TEST(GetTrueDatTest, RoundsOnlyTheSlopeTheOffsetAndTheResult) {
+    // Worked by hand in double from the single-precision points, rounding d, k, b and the result
+    // to single precision. Rounding every product and difference as well loses digits to
+    // cancellation on these short segments and gives 2.06896973 and 33.7166672.
+    const struct {
+        std::pair<float, float> low, high;
+        float x;
+        float expected;
+    } cases[] = {
+        // d = 0.095f - 0.124f = -0.0289999992, k = -12 / d = 413.793121,
+        // b = 0.095f * 12 / d = -39.3103447, x*k + b = 2.068968...
+        {{0.095f, 0.0f}, {0.124f, 12.0f}, 0.1f, 2.06896806f},
+        // d = -0.0239999965, k = (3.3f - 17.9f) / d = 608.333435,
+        // b = (0.1f * 17.9f - 0.124f * 3.3f) / d = -57.5333405
+        {{0.1f, 3.3f}, {0.124f, 17.9f}, 0.15f, 33.7166786f},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GetTrueDat(c.x, tableOf({c.low, c.high})), c.expected) << c.x;
+    }
 }
 
 TEST(GetTrueDatTest, HandMadeTablesBeyondTheRules) {
@@ -95,6 +112,36 @@ TEST(GetTrueDatTest, HandMadeTablesBeyondTheRules) {
     // A voltage that is not a number stays one.
     EXPECT_TRUE(std::isnan(GetTrueDat(std::numeric_limits<float>::quiet_NaN(),
                                       tableOf({{1.0f, 10.0f}, {2.0f, 30.0f}}))));
+}
+
+TEST(GetTrueDatTest, SegmentSearchTriesTheTestsInTheirOrderOnAnyTable) {
+    // The search in its plain form: for each i the range test, then below the first point, then
+    // above the second-last one. Small integer voltages make ties and unordered tables common.
+    const auto plainSearch = [](const CalibTable& t, int n, float x) {
+        for (int i = 0; i <= n - 2; ++i) {
+            if (t.volt[i] <= x && x <= t.volt[i + 1]) {
+                return i;
+            }
+            if (x < t.volt[0]) {
+                return 0;
+            }
+            if (x > t.volt[n - 2]) {
+                return n - 2;
+            }
+        }
+        return n - 2;
+    };
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> volt(0, 6);
+    for (int round = 0; round < 2000; ++round) {
+        CalibTable t = tableOf({});
+        const int n = 2 + round % 7;
+        for (int i = 0; i < n; ++i) {
+            t.volt[i] = static_cast<float>(volt(random));
+        }
+        const float x = static_cast<float>(volt(random)) - 0.5f * static_cast<float>(round % 3);
+        ASSERT_EQ(calibSegment(t, n, x), plainSearch(t, n, x)) << "round " << round;
+    }
 }
 
 }  // namespace

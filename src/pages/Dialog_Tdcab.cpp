@@ -21,6 +21,7 @@
 #include "controls/PageKeys.h"
 #include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
+#include "pages/Dialog_Digit.h"
 #include "pages/PageFonts.h"
 #include "pages/PageImages.h"
 #include "platform/IniFile.h"
@@ -133,7 +134,7 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
     average_.SetLength(kSlidingLength);
 
     // The digital channel test window, hidden and polling from now on, and the check window.
-    kova::connectPageWindows(*this, rt_);
+    digitalWindow_ = kova::connectPageWindows(*this, rt_);
 
     layout_ = std::make_unique<CMoveControl>();
     layout_->Attach(this);
@@ -150,6 +151,11 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
 Dialog_Tdcab::~Dialog_Tdcab() {
     // Sampling stops before the digital test window, once there, goes with the page.
     sampleTimer_->stop();
+    EndDigitalTest();
+}
+
+void Dialog_Tdcab::EndDigitalTest() {
+    delete digitalWindow_.data();
 }
 
 void Dialog_Tdcab::BuildControls() {

@@ -4,6 +4,7 @@
 // shown it samples the channel and writes the voltage into the voltage field; the technician
 // types the true value, adds the point, and saves the points as the channel's calibration table.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 
 class CEditListCtrl;
 class CMoveControl;
+class Dialog_Digit;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -61,6 +63,10 @@ class Dialog_Tdcab : public QWidget {
     // on. The page connects both when it opens (CalibPageWindows.h); tests may replace them.
     std::function<void(const kova::CheckRequest&)> runCheckWindow;
     std::function<void()> showDigitalTest;
+
+    // Destroys the digital channel test, which drives every output low. The main window calls it
+    // before it closes the hardware module; the page's destruction does it otherwise.
+    void EndDigitalTest();
 
     // Timer 1: one sampling tick. A tick that arrives while the previous one still runs is
     // skipped. Tests call it directly.
@@ -155,5 +161,6 @@ class Dialog_Tdcab : public QWidget {
     QCheckBox* sendToLedBox_ = nullptr;
     QTimer* sampleTimer_ = nullptr;
     QTimer* placeTimer_ = nullptr;
+    QPointer<Dialog_Digit> digitalWindow_;
     std::unique_ptr<CMoveControl> layout_;
 };

@@ -364,6 +364,10 @@ void Dialog_Tdcab::placeTick() {
 }
 
 void Dialog_Tdcab::StartSampling() {
+    // The check window shares the sample buffer and the filter: nothing restarts the page under it.
+    if (checkWindowOpen_) {
+        return;
+    }
     sampleTimer_->start(rt_.periodMs());
 }
 
@@ -464,8 +468,10 @@ void Dialog_Tdcab::OnCheck() {
         return;
     }
     sampleTimer_->stop();
+    checkWindowOpen_ = true;
     runCheckWindow(kova::CheckRequest{deviceBox_->currentText().toStdString(), display,
                                       debugLog_ == 1, sendToLedBox_->isChecked()});
+    checkWindowOpen_ = false;
     // The check window's settings may have changed "MS".
     StartSampling();
 }
@@ -495,6 +501,10 @@ void Dialog_Tdcab::Message(const std::string& text) {
 
 void Dialog_Tdcab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Minimise and restore arrive as spontaneous events: only real page switches start sampling.
+    if (event->spontaneous()) {
+        return;
+    }
     trueValueField_->setFocus();
     // Whatever the automatic-voltage state: the button only stops the sampling it finds running.
     StartSampling();
@@ -502,6 +512,9 @@ void Dialog_Tdcab::showEvent(QShowEvent* event) {
 
 void Dialog_Tdcab::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
     sampleTimer_->stop();
 }
 

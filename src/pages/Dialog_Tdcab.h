@@ -69,7 +69,8 @@ class Dialog_Tdcab : public QWidget {
     void EndDigitalTest();
 
     // Timer 1: one sampling tick. A tick that arrives while the previous one still runs is
-    // skipped. Tests call it directly.
+    // skipped. Tests call it directly. The timer runs while the tab sheet shows the page (not
+    // after a restore from minimised) and never while the check window is open.
     void tick();
     // Timer 3: moves the page onto the published page area and repaints it.
     void placeTick();
@@ -139,6 +140,7 @@ class Dialog_Tdcab : public QWidget {
     int autoVoltState_ = 0;
     int debugLog_ = 0;
     int tickFree_ = 1;
+    bool checkWindowOpen_ = false;  // the modal check window runs
     int currentChannel_ = 0;
     float reading_ = 0.0f;
 

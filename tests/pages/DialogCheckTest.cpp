@@ -101,6 +101,14 @@ TEST_F(DialogCheckTest, ATableWithFewerVoltagesThanValuesKeepsNothingOfThePrevio
     EXPECT_DOUBLE_EQ(short21.graph()->PointAt(0, 2).x, 0.0);
 }
 
+TEST_F(DialogCheckTest, AHandEditedPrecisionOutsideZeroToSixShowsNoDecimals) {
+    for (const char* point : {"9", "-3"}) {
+        setKey("12通道", "Point", point);
+        open("12");
+        EXPECT_EQ(shownAt(0.16f), "2") << point;  // 1.6 on the table
+    }
+}
+
 TEST_F(DialogCheckTest, AnalogTickShowsMirrorsAndLogsTheCalibratedValue) {
     const LedReceiver board(kBoardTitle);
     openLog();

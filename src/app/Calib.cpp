@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QTimer>
 #include <cstdlib>
+#include <optional>
 
 #include "app/CalibDlg.h"
 #include "app/CommandLine.h"
@@ -20,6 +21,13 @@ int main(int argc, char** argv) {
     // With KOVA_SCREENSHOT_DIR set, the tool shows itself, writes a picture of each page there
     // and ends (the demo's headless run).
     const char* screenshotDir = std::getenv("KOVA_SCREENSHOT_DIR");
+    // Without a display nobody can close a message box: it goes to standard error instead, and
+    // the run still writes its pictures and ends.
+    kova::UnattendedDialogs unattended;
+    std::optional<kova::ScopedDialogs> noDisplay;
+    if (kova::screenshotsUnattended(screenshotDir)) {
+        noDisplay.emplace(unattended);
+    }
 
     kova::ApplicationWindows windows;
     windows.showMessage = [](const std::string& text) {

@@ -222,6 +222,7 @@ void CalibDlg::CleanUp() {
     }
     cleanedUp_ = true;
     timer_->stop();
+    EndDigitalTest();
     if (rt_.hardwareModule.IsLoaded()) {
         rt_.hardwareModule.ExtClose();
         rt_.hardwareModule.ExtStop();
@@ -240,6 +241,13 @@ void CalibDlg::CleanUp() {
     messageWindow_.reset();
 }
 
+void CalibDlg::EndDigitalTest() {
+    // The outputs go low while the module still takes commands.
+    if (calibPage_ != nullptr) {
+        calibPage_->EndDigitalTest();
+    }
+}
+
 void CalibDlg::OnExit() {
     ending_ = true;
     CleanUp();
@@ -249,6 +257,7 @@ void CalibDlg::OnExit() {
 void CalibDlg::OnRestoreDefaults() {
     kova::restoreDefaultParameters(rt_.CalibIniPath);
     kova::dialogs().message(this, kRestoredMessage, kWindowTitle, kova::MessageIcon::None);
+    EndDigitalTest();
     rt_.hardwareModule.ExtClose();
     rt_.pageAverage.Free();
     rt_.checkAverage.Free();

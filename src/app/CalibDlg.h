@@ -89,6 +89,7 @@ class CalibDlg : public QDialog {
     void RegisterWindow();
     void ShowCalibrationPage();
     void ApplyLayout();
+    void EndDigitalTest();
 
     kova::Runtime& rt_;
     EnvRecord& env_;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPixmap>
 #include <cstdio>
 
@@ -34,6 +35,14 @@ void pickFirstChannel(CalibDlg& window) {
 }
 
 }  // namespace
+
+bool screenshotsUnattended(const char* screenshotDir) {
+    if (screenshotDir == nullptr || *screenshotDir == '\0') {
+        return false;
+    }
+    const QString platform = QGuiApplication::platformName();
+    return platform == QStringLiteral("offscreen") || platform == QStringLiteral("minimal");
+}
 
 QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
     dir.mkpath(QStringLiteral("."));

@@ -1,7 +1,10 @@
 #include "app/StartupPassword.h"
 
+#include <cstdio>
+
 #include "controls/Dialogs.h"
 #include "device/CExtModule.h"
+#include "device/ExtModuleSlots.h"
 #include "platform/TextCodec.h"
 
 namespace kova {
@@ -22,7 +25,14 @@ int RunStartupPasswordBox(LoginRecord& record, const std::string& componentPath,
     const int answer = component.ExtDoModal(&record);
     component.ExtStop();
     component.Unload();
-    if (answer == 0) {
+    // ExtDoModal's failure default: the component threw or faulted inside its box.
+    const bool failed = answer == SlotDefaults<SlotKind::Int>::failed();
+    if (failed) {
+        // A box that broke has let nobody in; opening without a login would be the worst reading.
+        std::fprintf(stderr, "Calib: the password box component failed inside ExtDoModal: %s\n",
+                     componentPath.c_str());
+    }
+    if (answer == 0 || failed) {
         record.status = kLoginRefused;
         return 0;
     }

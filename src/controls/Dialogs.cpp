@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
+#include <cstdio>
 
 namespace kova {
 namespace {
@@ -56,6 +57,24 @@ bool QtDialogs::question(QWidget* parent, const std::string& text, const std::st
 
 int QtDialogs::runModal(QDialog& dialog) {
     return dialog.exec();
+}
+
+void UnattendedDialogs::message(QWidget* /*parent*/, const std::string& text,
+                                const std::string& caption, MessageIcon /*icon*/) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+bool UnattendedDialogs::question(QWidget* /*parent*/, const std::string& text,
+                                 const std::string& caption, MessageIcon /*icon*/) {
+    // Yes is the default button of the tool's questions.
+    std::fprintf(stderr, "%s: %s (是)\n", caption.c_str(), text.c_str());
+    return true;
+}
+
+int UnattendedDialogs::runModal(QDialog& dialog) {
+    std::fprintf(stderr, "%s: not shown without a display\n",
+                 dialog.windowTitle().toUtf8().constData());
+    return QDialog::Rejected;
 }
 
 Dialogs& dialogs() {

@@ -49,6 +49,18 @@ class QtDialogs final : public Dialogs {
     int runModal(QDialog& dialog) override;
 };
 
+// For a run nobody watches (no display): every message box and question goes to standard error
+// and is answered at once with its default button (OK, Yes); a nested dialog is not shown and
+// ends as Escape would end it. Nothing waits for a click that cannot come.
+class UnattendedDialogs final : public Dialogs {
+  public:
+    void message(QWidget* parent, const std::string& text, const std::string& caption,
+                 MessageIcon icon) override;
+    bool question(QWidget* parent, const std::string& text, const std::string& caption,
+                  MessageIcon icon) override;
+    int runModal(QDialog& dialog) override;
+};
+
 // The implementation in use: a process-wide QtDialogs unless one was installed.
 Dialogs& dialogs();
 

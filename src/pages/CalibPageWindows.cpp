@@ -9,7 +9,7 @@
 
 namespace kova {
 
-void connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
+Dialog_Digit* connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
     const ChannelStore labels(ChannelIniPaths{rt.CalibIniPath, rt.SysIniPath, rt.DevIdIniPath});
     auto* digit = new Dialog_Digit(rt.hardwareModule, labels, &page);
     page.showDigitalTest = [digit] { digit->ShowTest(); };
@@ -18,6 +18,7 @@ void connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
                            &page);
         dialogs().runModal(check);
     };
+    return digit;
 }
 
 }  // namespace kova

@@ -17,7 +17,6 @@ constexpr int kFirstUnreadChannel = 1000;
 constexpr int kCounterResetAbove = 300;
 constexpr int kCounterResetBelow = 700;
 
-constexpr int kMaxPrecision = 6;
 constexpr double kAxisMargin = 5.0;
 constexpr double kEmptyTableAxisTop = 100.0;
 
@@ -46,17 +45,13 @@ ZeroAction zeroActionOf(int channel) {
     return ZeroAction::Nothing;
 }
 
-int checkPrecision(int stored) {
-    return std::clamp(stored, 0, kMaxPrecision);
-}
-
 std::string checkReadoutText(float value, const ChannelParams& params, bool zeroing,
                              float zeroOffset) {
     float x = zeroing ? value - zeroOffset : value;
     if (!params.showSign) {
         x = std::fabs(x);
     }
-    std::string text = formatFixed(x, checkPrecision(params.precision));
+    std::string text = formatFixed(x, params.precision);
     const bool noBand = params.zeroLow == 0.0f && params.zeroHigh == 0.0f;
     if (!noBand) {
         // The band applies to the number as shown, not to the unrounded value.

@@ -29,13 +29,10 @@ enum class ZeroAction {
 
 ZeroAction zeroActionOf(int channel);
 
-// Decimals the readout shows: a stored precision outside 0 to 6 (a hand-edited Calib.ini) is
-// clamped into that range.
-int checkPrecision(int stored);
-
 // The readout text of an analog channel's calibrated value: less the zero offset while zeroing,
 // its magnitude unless the channel is signed, with the channel's decimals; "0" when that text
-// reads as a number strictly inside a zero band (a band of 0 and 0 is none).
+// reads as a number strictly inside a zero band (a band of 0 and 0 is none). The decimals are
+// the stored precision, which the store keeps within 0 to 6.
 std::string checkReadoutText(float value, const ChannelParams& params, bool zeroing,
                              float zeroOffset);
 

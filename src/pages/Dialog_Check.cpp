@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "app/Dialog_CheckSet.h"
 #include "app/Runtime.h"
@@ -80,6 +82,13 @@ CalibTable& checkTable() {
     return table;
 }
 
+// Count 0 and every entry 0 (a constructed table holds the default table instead).
+void clearTable(CalibTable& table) {
+    table.count = 0;
+    std::fill(std::begin(table.volt), std::end(table.volt), 0.0f);
+    std::fill(std::begin(table.data), std::end(table.data), 0.0f);
+}
+
 }  // namespace
 
 Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
@@ -102,8 +111,10 @@ Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
 
     SetUpList();
 
-    // GetCalibArray's reading, on the file the tool published (the same Calib.ini).
+    // GetCalibArray's reading, on the file the tool published (the same Calib.ini). It leaves
+    // entries beyond those read as they were: from a clean table, not the previous channel's.
     channel_ = kova::sampledChannel(title);
+    clearTable(checkTable());
     kova::readCalibTable(kova::IniFile(rt_.CalibIniPath), kova::parseLeadingInt(channel),
                          checkTable());
 

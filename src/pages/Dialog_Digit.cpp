@@ -43,6 +43,12 @@ Dialog_Digit::Dialog_Digit(CExtModule& card, const kova::ChannelStore& labels, Q
     timer_->start(kPollPeriodMs);
 }
 
+Dialog_Digit::~Dialog_Digit() {
+    for (int n = 0; n < kOutputs; ++n) {
+        card_.ExtOutPutDig(n, kLow);
+    }
+}
+
 void Dialog_Digit::BuildControls() {
     auto* outputGroup =
         new QGroupBox(QStringLiteral("数字输出（控制继电器、电机等，按下为高、弹起为低）"), this);

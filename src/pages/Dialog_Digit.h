@@ -2,7 +2,7 @@
 // Dialog_Digit: the digital channel test "Calib - 数字通道测试". The technician drives the card's
 // 24 digital outputs by hand (pressed = high) and watches its 16 digital inputs (red = active).
 // The calibration page creates it hidden, shows it on "数字通道测试..." and destroys it with
-// itself; closing only hides it, with every output low.
+// itself; closing only hides it, with every output low, and so does destroying it.
 
 #include <QDialog>
 #include <QPixmap>
@@ -29,6 +29,8 @@ class Dialog_Digit : public QDialog {
     // Creates the window hidden: every output low, the labels of the channel configuration on
     // the buttons and indicators, polling started.
     Dialog_Digit(CExtModule& card, const kova::ChannelStore& labels, QWidget* parent = nullptr);
+    // Drives every output low: relays and motors must not keep running once the window is gone.
+    ~Dialog_Digit() override;
 
     // Timer 1: every input's indicator shows what the card reads now. Tests call it directly.
     void poll();

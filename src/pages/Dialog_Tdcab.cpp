@@ -21,6 +21,7 @@
 #include "controls/PageKeys.h"
 #include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
+#include "pages/Dialog_Digit.h"
 #include "pages/PageFonts.h"
 #include "pages/PageImages.h"
 #include "platform/IniFile.h"
@@ -133,7 +134,7 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
     average_.SetLength(kSlidingLength);
 
     // The digital channel test window, hidden and polling from now on, and the check window.
-    kova::connectPageWindows(*this, rt_);
+    digitalWindow_ = kova::connectPageWindows(*this, rt_);
 
     layout_ = std::make_unique<CMoveControl>();
     layout_->Attach(this);
@@ -150,6 +151,11 @@ Dialog_Tdcab::Dialog_Tdcab(kova::Runtime& rt, kova::MathHD& average, QWidget* pa
 Dialog_Tdcab::~Dialog_Tdcab() {
     // Sampling stops before the digital test window, once there, goes with the page.
     sampleTimer_->stop();
+    EndDigitalTest();
+}
+
+void Dialog_Tdcab::EndDigitalTest() {
+    delete digitalWindow_.data();
 }
 
 void Dialog_Tdcab::BuildControls() {
@@ -358,6 +364,10 @@ void Dialog_Tdcab::placeTick() {
 }
 
 void Dialog_Tdcab::StartSampling() {
+    // The check window shares the sample buffer and the filter: nothing restarts the page under it.
+    if (checkWindowOpen_) {
+        return;
+    }
     sampleTimer_->start(rt_.periodMs());
 }
 
@@ -458,8 +468,10 @@ void Dialog_Tdcab::OnCheck() {
         return;
     }
     sampleTimer_->stop();
+    checkWindowOpen_ = true;
     runCheckWindow(kova::CheckRequest{deviceBox_->currentText().toStdString(), display,
                                       debugLog_ == 1, sendToLedBox_->isChecked()});
+    checkWindowOpen_ = false;
     // The check window's settings may have changed "MS".
     StartSampling();
 }
@@ -489,6 +501,10 @@ void Dialog_Tdcab::Message(const std::string& text) {
 
 void Dialog_Tdcab::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Minimise and restore arrive as spontaneous events: only real page switches start sampling.
+    if (event->spontaneous()) {
+        return;
+    }
     trueValueField_->setFocus();
     // Whatever the automatic-voltage state: the button only stops the sampling it finds running.
     StartSampling();
@@ -496,6 +512,9 @@ void Dialog_Tdcab::showEvent(QShowEvent* event) {
 
 void Dialog_Tdcab::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (event->spontaneous()) {
+        return;
+    }
     sampleTimer_->stop();
 }
 

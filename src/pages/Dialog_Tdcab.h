@@ -4,6 +4,7 @@
 // shown it samples the channel and writes the voltage into the voltage field; the technician
 // types the true value, adds the point, and saves the points as the channel's calibration table.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 
 class CEditListCtrl;
 class CMoveControl;
+class Dialog_Digit;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -62,8 +64,13 @@ class Dialog_Tdcab : public QWidget {
     std::function<void(const kova::CheckRequest&)> runCheckWindow;
     std::function<void()> showDigitalTest;
 
+    // Destroys the digital channel test, which drives every output low. The main window calls it
+    // before it closes the hardware module; the page's destruction does it otherwise.
+    void EndDigitalTest();
+
     // Timer 1: one sampling tick. A tick that arrives while the previous one still runs is
-    // skipped. Tests call it directly.
+    // skipped. Tests call it directly. The timer runs while the tab sheet shows the page (not
+    // after a restore from minimised) and never while the check window is open.
     void tick();
     // Timer 3: moves the page onto the published page area and repaints it.
     void placeTick();
@@ -133,6 +140,7 @@ class Dialog_Tdcab : public QWidget {
     int autoVoltState_ = 0;
     int debugLog_ = 0;
     int tickFree_ = 1;
+    bool checkWindowOpen_ = false;  // the modal check window runs
     int currentChannel_ = 0;
     float reading_ = 0.0f;
 
@@ -155,5 +163,6 @@ class Dialog_Tdcab : public QWidget {
     QCheckBox* sendToLedBox_ = nullptr;
     QTimer* sampleTimer_ = nullptr;
     QTimer* placeTimer_ = nullptr;
+    QPointer<Dialog_Digit> digitalWindow_;
     std::unique_ptr<CMoveControl> layout_;
 };

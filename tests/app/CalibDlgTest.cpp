@@ -6,9 +6,11 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "config/Dialog_Tdset.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/TabSheet.h"
+#include "pages/Dialog_Digit.h"
 #include "pages/Dialog_Tdcab.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/TextCodec.h"
@@ -233,6 +236,24 @@ TEST_F(CalibDlgTest, EnterInAPageFieldKeepsTheToolEscapeInTheWindowExitsWithClea
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(window.cleanedUp());
+}
+
+TEST_F(CalibDlgTest, OutputsSwitchedOnInTheDigitalTestAreLowBeforeTheModuleCloses) {
+    const auto highAtClose = reinterpret_cast<int (*)()>(card.symbol("TestHighOutputsAtClose"));
+    ASSERT_NE(highAtClose, nullptr);
+    const std::function<void(CalibDlg&)> endings[] = {[](CalibDlg& w) { w.OnExit(); },
+                                                      [](CalibDlg& w) { w.OnRestoreDefaults(); }};
+    for (const auto& end : endings) {
+        CalibDlg window(rt, env, std::string_view("0,0,761,557,0"));
+        ASSERT_TRUE(window.Initialise());
+        window.calibPage()->OnDigitalTest();
+        auto* digit = window.calibPage()->findChild<Dialog_Digit*>();
+        ASSERT_NE(digit, nullptr);
+        digit->outputButton(3)->click();
+        digit->outputButton(17)->click();
+        end(window);
+        EXPECT_EQ(highAtClose(), 0);
+    }
 }
 
 TEST_F(CalibDlgTest, RestoreDefaultsWritesThreeKeysClosesTheModuleAndEnds) {

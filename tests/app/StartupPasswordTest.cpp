@@ -118,6 +118,17 @@ TEST_F(StartupPasswordTest, AComponentWithoutExtDoModalCountsAsPassed) {
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
+TEST_F(StartupPasswordTest, ABoxThatThrowsOrFaultsRefuses) {
+    for (const char* component :
+         {KOVA_TEST_THROWING_PASSWORD_BOX, KOVA_TEST_NULL_DEREF_PASSWORD_BOX}) {
+        SCOPED_TRACE(component);
+        LoginRecord fresh;
+        EXPECT_EQ(RunStartupPasswordBox(fresh, component), 0);
+        EXPECT_EQ(fresh.status, kLoginRefused);
+    }
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
 TEST_F(StartupPasswordTest, AMissingComponentIsReportedAndRefuses) {
     const std::string missing = "/nonexistent/KOVA\\PasswordBox.dll";
     for (const std::string& path : {missing, std::string(KOVA_TEST_NOT_A_LIBRARY)}) {

@@ -180,9 +180,10 @@ TEST_F(ChannelStoreTest, MissingFilesReadAsEmptyAndASaveCreatesCalibIni) {
 }
 
 TEST_F(ChannelStoreTest, ReadsHandWrittenFilesWithoutRegardToAsciiCase) {
-    writeGbk(paths.calibIni,
-             "[制动台]\r\nalltd_a=ZL,尾巴\r\nzl=3\r\nzl[about]=左轮\r\nZL[DI0DATA]=-2\r\n"
-             "[3通道]\r\npoint=3\r\nupdown=1\r\ndanwei=千牛顿每米\r\ndi0data=-2.5\r\ngao0data=0.5\r\n");
+    writeGbk(
+        paths.calibIni,
+        "[制动台]\r\nalltd_a=ZL,尾巴\r\nzl=3\r\nzl[about]=左轮\r\nZL[DI0DATA]=-2\r\n"
+        "[3通道]\r\npoint=3\r\nupdown=1\r\ndanwei=千牛顿每米\r\ndi0data=-2.5\r\ngao0data=0.5\r\n");
     const ChannelLists lists = store.LoadChannels("制动台");
     ASSERT_EQ(lists.analog.size(), 1u);  // the unterminated "尾巴" is not a row
     EXPECT_EQ(lists.analog[0].number, "3");
@@ -217,8 +218,10 @@ TEST_F(ChannelStoreTest, SavedPrecisionStaysWithinZeroToSix) {
         EXPECT_EQ(store.LoadChannelParams("4").precision, c.precision) << c.jingDu;
     }
     // Only a hand edit stores a precision outside 0..6; it reads as 0 like a saved one.
-    calib.writeString("4通道", "Point", "9");
-    EXPECT_EQ(store.LoadChannelParams("4").precision, 0);
+    for (const char* handEdited : {"9", "-3"}) {
+        calib.writeString("4通道", "Point", handEdited);
+        EXPECT_EQ(store.LoadChannelParams("4").precision, 0) << handEdited;
+    }
 }
 
 TEST_F(ChannelStoreTest, FieldsAreCutToTheirLimitsWithoutSplittingCharacters) {

@@ -76,5 +76,20 @@ TEST(DialogsRecorderTest, ModalDialogsAreRecordedInTheOrderTheyOpen) {
     EXPECT_FALSE(inner.isVisible());
 }
 
+TEST(UnattendedDialogsTest, AnswersWithTheDefaultAndNeverShowsADialog) {
+    UnattendedDialogs unattended;
+    ::testing::internal::CaptureStderr();
+    unattended.message(nullptr, "没有配置工位信息", "Calib", MessageIcon::Exclamation);
+    EXPECT_TRUE(
+        unattended.question(nullptr, "确实要删除该项？", kConfirmCaption, MessageIcon::Question));
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("密码输入"));
+    EXPECT_EQ(unattended.runModal(dialog), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Calib: 没有配置工位信息\n提示: 确实要删除该项？ (是)\n"
+              "密码输入: not shown without a display\n");
+}
+
 }  // namespace
 }  // namespace kova

@@ -19,7 +19,8 @@ constexpr auto kPatience = std::chrono::seconds(10);
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           bool withStderr) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return;
@@ -27,6 +28,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    if (withStderr) {
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    }
     std::vector<std::string> words{program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -103,8 +107,9 @@ int ChildProcess::wait() {
     return -1;
 }
 
-Outcome runProgram(const std::string& program, const std::vector<std::string>& args) {
-    ChildProcess child(program, args);
+Outcome runProgram(const std::string& program, const std::vector<std::string>& args,
+                   bool withStderr) {
+    ChildProcess child(program, args, withStderr);
     Outcome outcome;
     while (std::optional<std::string> line = child.readLine()) {
         outcome.output += *line + "\n";

@@ -12,7 +12,9 @@ namespace kova::test {
 
 class ChildProcess {
   public:
-    ChildProcess(const std::string& program, const std::vector<std::string>& args);
+    // With `withStderr` the child's standard error is read as part of its output.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 bool withStderr = false);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -35,6 +37,7 @@ struct Outcome {
     int status = -1;
     std::string output;
 };
-Outcome runProgram(const std::string& program, const std::vector<std::string>& args);
+Outcome runProgram(const std::string& program, const std::vector<std::string>& args,
+                   bool withStderr = false);
 
 }  // namespace kova::test

@@ -1,6 +1,7 @@
 // A test module whose entry points fail inside the call, built three times: dereferencing null
 // (FAULT_NULL), throwing (FAULT_THROW) and dividing by zero (FAULT_DIVIDE). ExtInPutDig and
-// ExtRelease work, so a test can see that calls after a failure still reach the module.
+// ExtRelease work, so a test can see that calls after a failure still reach the module. With
+// PASSWORD_BOX it is also a password-box component whose ExtDoModal fails the same way.
 // Built without sanitizers: the faults must reach the loader, not a sanitizer report.
 
 #include <stdexcept>
@@ -50,3 +51,9 @@ TEST_EXPORT int ExtInPutDig(int input) {
 TEST_EXPORT int ExtRelease() {
     return 3;
 }
+
+#if defined(PASSWORD_BOX)
+TEST_EXPORT int ExtDoModal(void* /*data*/) {
+    return fail();
+}
+#endif

@@ -13,7 +13,9 @@ int gCloses = 0;
 int gCounterResets = 0;
 int gLastOutput = -1;
 int gLastOutputState = -1;
-char gEvents[256] = "";  // "open:<client>;" and "close;" in call order
+int gOutputs[24] = {};
+int gHighOutputsAtClose = -1;  // outputs high at the last ExtClose
+char gEvents[256] = "";        // "open:<client>;" and "close;" in call order
 
 void note(const char* event) {
     std::strncat(gEvents, event, sizeof gEvents - std::strlen(gEvents) - 1);
@@ -28,6 +30,10 @@ TEST_EXPORT void ExtOpen(const char* client) {
 }
 TEST_EXPORT void ExtClose() {
     ++gCloses;
+    gHighOutputsAtClose = 0;
+    for (const int state : gOutputs) {
+        gHighOutputsAtClose += state == 1 ? 1 : 0;
+    }
     note("close;");
 }
 TEST_EXPORT int ExtInPutDig(int input) {
@@ -36,6 +42,9 @@ TEST_EXPORT int ExtInPutDig(int input) {
 TEST_EXPORT void ExtOutPutDig(int output, int state) {
     gLastOutput = output;
     gLastOutputState = state;
+    if (output >= 0 && output < 24) {
+        gOutputs[output] = state;
+    }
 }
 TEST_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
     for (int i = 0; i < count; ++i) {
@@ -101,4 +110,7 @@ TEST_EXPORT int TestLastOutput() {
 }
 TEST_EXPORT int TestLastOutputState() {
     return gLastOutputState;
+}
+TEST_EXPORT int TestHighOutputsAtClose() {
+    return gHighOutputsAtClose;
 }

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -86,13 +87,23 @@ TEST_F(DialogCheckEndToEndTest, CheckWindowAndLedBoardShowTheCalibratedValue) {
 
 TEST_F(DialogCheckEndToEndTest, PageOwnsTheDigitalTestAndShowsItOnItsButton) {
     Dialog_Tdcab& page = open();
-    Dialog_Digit* digit = digitalTest();
+    const QPointer<Dialog_Digit> digit = digitalTest();
     ASSERT_NE(digit, nullptr);
     EXPECT_FALSE(digit->isVisible());
     EXPECT_TRUE(digit->pollTimer()->isActive());
     page.OnDigitalTest();
     EXPECT_TRUE(digit->isVisible());
-    page_.reset();  // destroyed with the page
+
+    // The simulated card records its outputs beside itself.
+    const auto outputFive = [this] {
+        return IniFile((dir_ / "FerroxanOutputs.ini").string())
+            .readString("Outputs", "DO5", "?", 10);
+    };
+    digit->outputButton(5)->click();
+    ASSERT_EQ(outputFive(), "1");
+    page_.reset();
+    EXPECT_TRUE(digit.isNull());   // destroyed with the page
+    EXPECT_EQ(outputFive(), "0");  // and every output it left on is low again
 }
 
 }  // namespace

@@ -89,6 +89,26 @@ TEST_F(DialogCheckTest, OpensWithTheChannelsTitleUnitTableAndCurve) {
     EXPECT_EQ(shownAt(2.7f), "3");  // no table: the voltage itself, precision 0
 }
 
+TEST_F(DialogCheckTest, ATableWithFewerVoltagesThanValuesKeepsNothingOfThePreviousChannel) {
+    setKey("21通道", "Volt", "0.700,");
+    setKey("21通道", "Data", "7.000,8.000,9.000,");
+    open("20");
+    Dialog_Check& short21 = open("21");
+    ASSERT_EQ(short21.graph()->PointCount(0), 3);
+    EXPECT_DOUBLE_EQ(short21.graph()->PointAt(0, 0).x, 0.7f);
+    // Channel 20 had 0.2 and 0.3 there.
+    EXPECT_DOUBLE_EQ(short21.graph()->PointAt(0, 1).x, 0.0);
+    EXPECT_DOUBLE_EQ(short21.graph()->PointAt(0, 2).x, 0.0);
+}
+
+TEST_F(DialogCheckTest, AHandEditedPrecisionOutsideZeroToSixShowsNoDecimals) {
+    for (const char* point : {"9", "-3"}) {
+        setKey("12通道", "Point", point);
+        open("12");
+        EXPECT_EQ(shownAt(0.16f), "2") << point;  // 1.6 on the table
+    }
+}
+
 TEST_F(DialogCheckTest, AnalogTickShowsMirrorsAndLogsTheCalibratedValue) {
     const LedReceiver board(kBoardTitle);
     openLog();

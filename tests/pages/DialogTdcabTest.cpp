@@ -262,6 +262,31 @@ TEST_F(DialogTdcabTest, AutomaticVoltageStaysOffOnlyUntilThePageIsShownAgain) {
     EXPECT_EQ(page.autoVoltState(), 0);
 }
 
+TEST_F(DialogTdcabTest, MinimiseAndRestoreNeitherStartNorStopSampling) {
+    Dialog_Tdcab& page = openOnDevice();
+    clickChannel(0);
+    const auto minimiseAndRestore = [&page] {
+        page.setWindowState(Qt::WindowMinimized);
+        page.setWindowState(Qt::WindowNoState);
+    };
+    page.OnAutoVolt();  // stopped by the button
+    minimiseAndRestore();
+    EXPECT_FALSE(page.sampleTimer()->isActive());
+    page.OnAutoVolt();
+    page.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(page.sampleTimer()->isActive());
+    page.setWindowState(Qt::WindowNoState);
+
+    bool sampledDuringCheck = true;
+    page.runCheckWindow = [&](const CheckRequest&) {
+        minimiseAndRestore();
+        sampledDuringCheck = page.sampleTimer()->isActive();
+    };
+    page.OnCheck();
+    EXPECT_FALSE(sampledDuringCheck);
+    EXPECT_TRUE(page.sampleTimer()->isActive());
+}
+
 TEST_F(DialogTdcabTest, AddReplacesTheRowOfEqualVoltageOrAppends) {
     Dialog_Tdcab& page = openOnDevice();
     clickChannel(0);

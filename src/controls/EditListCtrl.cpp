@@ -41,6 +41,11 @@ CEditListCtrl::CEditListCtrl(QWidget* parent) : QTableWidget(parent) {
     // not take it (nor end an open edit).
     setFocusPolicy(Qt::TabFocus);
     UpdateRowHeight();
+    // An open editor stays over its cell when the header moves the cell.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this] { CInPlaceEdit::FollowCell(this); });
+    connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
+            [this] { CInPlaceEdit::FollowCell(this); });
     connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
             [this](int) { OnUserScroll(); });
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
@@ -206,6 +211,11 @@ bool CEditListCtrl::HitTestCell(const QPoint& point, int& row, int& column) cons
     return true;
 }
 
+QRect CEditListCtrl::CellRect(int row, int column) const {
+    return {columnViewportPosition(column), rowViewportPosition(row), columnWidth(column),
+            rowHeight(row)};
+}
+
 void CEditListCtrl::EditSubLabel(int row, int column) {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
         return;
@@ -285,7 +295,22 @@ void CEditListCtrl::changeEvent(QEvent* event) {
         // own propagation misses the header of a list whose columns overflow it.
         horizontalHeader()->setFont(font());
         UpdateRowHeight();
+        CInPlaceEdit::FollowCell(this);
     }
+}
+
+void CEditListCtrl::updateGeometries() {
+    QTableWidget::updateGeometries();
+    // Where the view places its header and scroll range again (a resize, a new font), the rows
+    // may start elsewhere without any scroll.
+    CInPlaceEdit::FollowCell(this);
+}
+
+void CEditListCtrl::scrollContentsBy(int dx, int dy) {
+    QTableWidget::scrollContentsBy(dx, dy);
+    // The view carries its viewport's children by the scroll, measured in the rows' heights before
+    // a new font or size changed them: the editor goes back onto its cell.
+    CInPlaceEdit::FollowCell(this);
 }
 
 void CEditListCtrl::UpdateRowHeight() {

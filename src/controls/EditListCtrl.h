@@ -65,6 +65,8 @@ class CEditListCtrl : public QTableWidget {
 
     // Row and column of the cell under a point of the viewport; false when none.
     bool HitTestCell(const QPoint& point, int& row, int& column) const;
+    // The cell's rectangle in viewport coordinates, wherever the header shows its column.
+    QRect CellRect(int row, int column) const;
     // Scrolls the cell's column into view and opens the shared editor over the cell.
     void EditSubLabel(int row, int column);
     // The editor's end-of-edit notification: the cell takes the text.
@@ -75,6 +77,8 @@ class CEditListCtrl : public QTableWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     // Column widths in display order (the header can reorder them) and their logical indexes.

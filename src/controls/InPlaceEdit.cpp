@@ -92,6 +92,15 @@ CInPlaceEdit::~CInPlaceEdit() {
     }
 }
 
+void CInPlaceEdit::FollowCell(const CEditListCtrl* list) {
+    if (sharedEditor == nullptr || list == nullptr || sharedEditor->list_.data() != list) {
+        return;
+    }
+    if (EditWindow* window = sharedEditor->window_.data()) {
+        window->setGeometry(list->CellRect(sharedEditor->row_, sharedEditor->column_));
+    }
+}
+
 QLineEdit* CInPlaceEdit::Window() const {
     return window_.data();
 }

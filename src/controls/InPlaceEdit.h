@@ -21,6 +21,11 @@ class CInPlaceEdit {
     void Begin(const QRect& rect, CEditListCtrl* list, int row, int column,
                const std::string& allowedChars, const std::string& text);
 
+    // Moves an editor open over a cell of list back onto that cell, after the list moved its
+    // cells (a column resized or dragged, a new font, the list resized); nothing when no edit is
+    // open there.
+    static void FollowCell(const CEditListCtrl* list);
+
     bool IsOpen() const { return !window_.isNull(); }
     // The editor window while an edit is open.
     QLineEdit* Window() const;

@@ -4,9 +4,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
+#include <functional>
 #include <memory>
 
 #include "controls/CellEditGeometry.h"
@@ -307,11 +309,55 @@ TEST_F(CEditListCtrlTest, HoverSelectsTheRowUnderThePointerOnlyWithTrackSelect) 
 }
 
 TEST_F(CEditListCtrlTest, DestroyingTheListWithAnOpenEditLeavesNoEditor) {
-    click(cellCentre(0, 1));
+    click(cellCentre(2, 1));
     ASSERT_TRUE(editor().IsOpen());
+    const QPointer<QLineEdit> window = editor().Window();
     window_.reset();
-    QApplication::processEvents();
+    settle();
+    EXPECT_TRUE(window.isNull());
+    // The shared editor went with the list: the next one starts on no cell.
+    EXPECT_EQ(editor().Row(), -1);
     EXPECT_FALSE(editor().IsOpen());
+}
+
+TEST_F(CEditListCtrlTest, OpenEditorStaysOverItsCellWhenTheListMovesIt) {
+    list_->SetExtendedStyle(CEditListCtrl::HeaderDragDrop | CEditListCtrl::FullRowSelect);
+    const QFont normal = list_->font();
+    QFont bigger = normal;
+    bigger.setPointSize(normal.pointSize() * 2);
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"column before it resized", [&] { list_->setColumnWidth(1, 60); }},
+        {"its own column resized", [&] { list_->setColumnWidth(2, 90); }},
+        {"column dragged", [&] { list_->horizontalHeader()->moveSection(2, 0); }},
+        // Taller, the list scrolls back as far as its rows allow (the scroll carries the editor).
+        {"list resized", [&] { window_->resize(400, 300); }},
+        {"list font changed", [&] { list_->setFont(bigger); }},  // taller rows
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        list_->setFont(normal);
+        list_->horizontalHeader()->moveSection(list_->horizontalHeader()->visualIndex(2), 2);
+        list_->setColumnWidth(1, 100);
+        list_->setColumnWidth(2, 120);
+        window_->resize(400, 200);
+        settle();
+        list_->verticalScrollBar()->setValue(list_->verticalScrollBar()->maximum());
+        settle();
+        click(cellCentre(18, 2));
+        ASSERT_TRUE(editor().IsOpen());
+        const QRect before = editor().Window()->geometry();
+        c.change();
+        settle();
+        ASSERT_TRUE(editor().IsOpen());
+        EXPECT_NE(list_->CellRect(18, 2), before);  // the case did move the cell
+        EXPECT_EQ(editor().Window()->geometry(), list_->CellRect(18, 2));
+        list_->setFocus();
+        settle();
+    }
 }
 
 TEST_F(CEditListCtrlTest, ColumnBordersBelongToTheLeftColumn) {

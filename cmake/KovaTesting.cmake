@@ -1,8 +1,9 @@
-# kova_add_test(NAME name SOURCES ... [LIBS ...] [GUI])
+# kova_add_test(NAME name SOURCES ... [LIBS ...] [GUI] [FILTER gtest-filter])
 # One test executable per folder; tests are discovered at test time so that a sanitizer
 # build does not run them while building. GUI tests get the label "gui", the others "core".
+# FILTER leaves out of discovery the tests that a test entry of their own runs.
 function(kova_add_test)
-  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "NAME;FILTER" "SOURCES;LIBS" ${ARGN})
   if(T_GUI AND NOT KOVA_GUI)
     return()
   endif()
@@ -16,7 +17,12 @@ function(kova_add_test)
   else()
     set(label core)
   endif()
+  set(filter)
+  if(T_FILTER)
+    set(filter TEST_FILTER "${T_FILTER}")
+  endif()
   gtest_discover_tests(${T_NAME}
+    ${filter}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${label} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KOVA_BUILD_DIR=${CMAKE_BINARY_DIR}")

@@ -48,11 +48,17 @@ void CDigiString::paintEvent(QPaintEvent* /*event*/) {
     CMemDC mem(screen, rect());
     QPainter& p = mem.painter();
     p.fillRect(rect(), backColor_);
+    // Outlines are placed on the screen's own pixels, so that a scaled screen shows them sharp;
+    // the pen keeps the width of one unit.
+    const qreal ratio = mem.ratio();
+    p.scale(1 / ratio, 1 / ratio);
+    const int penWidth = std::max(1, qRound(ratio));
 
     const QBrush offBrush(offColor_);
     const QBrush onBrush(onColor_);
-    const QPen offPen(colorOf(kova::blendSegmentPen(rgbOf(offColor_), rgbOf(backColor_))), 1);
-    const QPen onPen(colorOf(kova::blendSegmentPen(rgbOf(onColor_), rgbOf(backColor_))), 1);
+    const QPen offPen(colorOf(kova::blendSegmentPen(rgbOf(offColor_), rgbOf(backColor_))),
+                      penWidth);
+    const QPen onPen(colorOf(kova::blendSegmentPen(rgbOf(onColor_), rgbOf(backColor_))), penWidth);
 
     if (rebuild_) {
         RebuildCells();
@@ -61,7 +67,7 @@ void CDigiString::paintEvent(QPaintEvent* /*event*/) {
     std::transform(cells_.begin(), cells_.end(), widths.begin(),
                    [](const auto& cell) { return cell->Width(); });
     const std::vector<kova::DigitCellRect> rects =
-        kova::layoutDigitCells(widths, width(), height());
+        kova::layoutDigitCells(widths, mem.image().width(), mem.image().height());
 
     for (std::size_t c = 0; c < cells_.size(); ++c) {
         const DigitCell& cell = *cells_[c];

@@ -1,6 +1,7 @@
 #include "controls/GraphCtrl.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -23,6 +24,21 @@ QFont makeLabelFont() {
         font.setPixelSize(--pixels);
     }
     return font;
+}
+
+// A window of the tool-tip kind that the control moves itself: it stays while the pointer is over
+// the control, where a system tool tip would expire and add an offset of its own.
+QLabel* makeTip(QWidget* owner) {
+    auto* tip = new QLabel(owner, Qt::ToolTip | Qt::WindowTransparentForInput);
+    tip->setAttribute(Qt::WA_ShowWithoutActivating);
+    tip->setPalette(QToolTip::palette());
+    tip->setFont(QToolTip::font());
+    tip->setForegroundRole(QPalette::ToolTipText);
+    tip->setBackgroundRole(QPalette::ToolTipBase);
+    tip->setAutoFillBackground(true);
+    tip->setFrameStyle(QFrame::Box | QFrame::Plain);
+    tip->setMargin(2);
+    return tip;
 }
 
 // Text with its cell's top-left corner at (x, y).
@@ -167,7 +183,12 @@ void CGraphCtrl::OnSizeChanged() {
     const QRect r = contentsRect();
     client_ = {0, 0, r.width(), r.height()};
     plot_ = kova::plotRectOf(client_);
-    background_ = QImage(std::max(1, r.width()), std::max(1, r.height()), QImage::Format_RGB32);
+    // The layers hold the screen's pixels, not the control's units, so that they stay sharp on a
+    // scaled screen.
+    const qreal ratio = devicePixelRatio();
+    background_ = QImage(QSize(std::max(1, r.width()), std::max(1, r.height())) * ratio,
+                         QImage::Format_RGB32);
+    background_.setDevicePixelRatio(ratio);
     plotLayer_ = background_;
     RedrawAll();
     // The layers are new, so the stored points are plotted again at the new size.
@@ -203,9 +224,12 @@ void CGraphCtrl::DrawBackground() {
                               {r.left, r.bottom},
                               {r.left, r.top}};
     p.drawPolyline(corners, 5);
-    const kova::AxisLines axes = kova::axisLinesOf(r);
-    p.drawLine(r.left, axes.y, r.right, axes.y);
-    p.drawLine(axes.x, r.top, axes.x, r.bottom);
+    if (const auto row = kova::zeroRow(y_.min, y_.max, y_.scale, r.bottom)) {
+        p.drawLine(r.left, *row, r.right, *row);
+    }
+    if (const auto column = kova::zeroColumn(x_.min, x_.max, x_.scale, r.left)) {
+        p.drawLine(*column, r.top, *column, r.bottom);
+    }
 
     p.setPen(QPen(QColor(120, 120, 120), 1));
     for (const int y : kova::gridRows(r)) {
@@ -242,6 +266,9 @@ void CGraphCtrl::DrawBackground() {
 }
 
 void CGraphCtrl::paintEvent(QPaintEvent* /*event*/) {
+    if (background_.devicePixelRatio() != devicePixelRatio()) {
+        OnSizeChanged();  // moved to a screen of another scale
+    }
     QPainter screen(this);
     {
         CMemDC mem(screen, contentsRect());
@@ -254,22 +281,38 @@ void CGraphCtrl::paintEvent(QPaintEvent* /*event*/) {
 }
 
 std::string CGraphCtrl::TooltipText(const QPoint& client) const {
-    return kova::tooltipText(yTitle_, kova::tooltipYValue(client.y(), plot_, y_.max), xTitle_,
-                             kova::tooltipXValue(client.x(), plot_, x_.max));
+    return kova::tooltipText(yTitle_, kova::valueAtDeviceY(client.y(), plot_, y_.min, y_.range),
+                             xTitle_, kova::valueAtDeviceX(client.x(), plot_, x_.min, x_.range));
 }
 
 void CGraphCtrl::mouseMoveEvent(QMouseEvent* event) {
     QFrame::mouseMoveEvent(event);
     const QPoint pos = event->position().toPoint();
-    const QString text = QString::fromStdString(TooltipText(pos - ClientOrigin()));
-    QToolTip::showText(mapToGlobal(pos) + QPoint(kTooltipOffset, kTooltipOffset), text, this);
+    if (tip_ == nullptr) {
+        tip_ = makeTip(this);
+    }
+    tip_->setText(QString::fromStdString(TooltipText(pos - ClientOrigin())));
+    tip_->adjustSize();
+    tip_->move(mapToGlobal(pos) + QPoint(kTooltipOffset, kTooltipOffset));
+    tip_->show();
     tooltipShown_ = true;
 }
 
 void CGraphCtrl::leaveEvent(QEvent* event) {
     QFrame::leaveEvent(event);
+    HideTooltip();
+}
+
+void CGraphCtrl::hideEvent(QHideEvent* event) {
+    QFrame::hideEvent(event);
+    // A control hidden under the pointer gets no leave event, and its tip is a window of its own
+    // that hiding the control leaves on the screen.
+    HideTooltip();
+}
+
+void CGraphCtrl::HideTooltip() {
     if (tooltipShown_) {
-        QToolTip::hideText();
+        tip_->hide();
         tooltipShown_ = false;
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // CGraphCtrl: up to four point series plotted in a framed X-Y area with a 10 x 10 grid, end
-// labels on both axes, axis titles and a tooltip that follows the pointer with the value pair
-// under it.
+// labels on both axes, axis lines through 0, axis titles and a tooltip that follows the pointer
+// with the value pair under it.
 //
 // Two layers the size of the client area: the background (fill, frame, grid, labels, titles),
 // redrawn after every setting, and the plot (the series), cleared then. A paint combines them
@@ -14,6 +14,8 @@
 #include <string>
 
 #include "controls/GraphGeometry.h"
+
+class QLabel;
 
 class CGraphCtrl : public QFrame {
     Q_OBJECT
@@ -56,6 +58,8 @@ class CGraphCtrl : public QFrame {
     // The tooltip's text for a pointer position in client coordinates.
     std::string TooltipText(const QPoint& client) const;
     bool TooltipShown() const { return tooltipShown_; }
+    // The tool tip's window, once the pointer has moved over the control.
+    const QLabel* Tooltip() const { return tip_; }
     int Id() const { return id_; }
 
   protected:
@@ -63,6 +67,7 @@ class CGraphCtrl : public QFrame {
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     struct Axis {
@@ -82,6 +87,7 @@ class CGraphCtrl : public QFrame {
     void RedrawAll();
     void DrawBackground();
     void DrawSegment(int series, int index);
+    void HideTooltip();
 
     std::array<Series, kSeriesCount> series_{};
     Axis x_;
@@ -96,6 +102,7 @@ class CGraphCtrl : public QFrame {
     QImage background_;
     QImage plotLayer_;
     QFont labelFont_;
+    QLabel* tip_ = nullptr;  // a child of the control, a window of its own
     bool tooltipShown_ = false;
     int id_ = 0;
 };

@@ -93,18 +93,28 @@ std::string axisLabel(double value, int decimals) {
     return formatFixed(value, decimals);
 }
 
-AxisLines axisLinesOf(const PlotRect& plot) {
-    return {plot.top + plot.height() / 2, plot.left + plot.width() / 2};
+std::optional<int> zeroColumn(double xMin, double xMax, double xScale, int plotLeft) {
+    if (!(xMin <= 0 && 0 <= xMax)) {
+        return std::nullopt;
+    }
+    return deviceX(0, xMin, xScale, plotLeft);
 }
 
-double tooltipXValue(int px, const PlotRect& plot, double xMax) {
-    const int half = plot.width() / 2;
-    return half == 0 ? 0.0 : (px - (plot.left + half)) * xMax / half;
+std::optional<int> zeroRow(double yMin, double yMax, double yScale, int plotBottom) {
+    if (!(yMin <= 0 && 0 <= yMax)) {
+        return std::nullopt;
+    }
+    return deviceY(0, yMin, yScale, plotBottom);
 }
 
-double tooltipYValue(int py, const PlotRect& plot, double yMax) {
-    const int half = plot.height() / 2;
-    return half == 0 ? yMax : yMax - (py - (plot.top + 1)) * yMax / half;
+double valueAtDeviceX(int px, const PlotRect& plot, double xMin, double xRange) {
+    const int width = plot.width();
+    return width <= 0 ? xMin : xMin + (px - plot.left) * xRange / width;
+}
+
+double valueAtDeviceY(int py, const PlotRect& plot, double yMin, double yRange) {
+    const int height = plot.height();
+    return height <= 0 ? yMin : yMin + (plot.bottom - py) * yRange / height;
 }
 
 std::string tooltipText(std::string_view yTitle, double yValue, std::string_view xTitle,

@@ -1,7 +1,8 @@
 #pragma once
 // The arithmetic of the graph control: plot area, label room, axis scales, device positions of
-// points, grid lines and the value under the pointer.
+// points, grid lines, axis lines and the values under the pointer.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,19 +44,16 @@ std::vector<int> gridColumns(const PlotRect& plot);
 // An axis end label: "%.*lf" with the axis's decimals.
 std::string axisLabel(double value, int decimals);
 
-// Where the two axis lines run: half the plot's height below its top and half its width right of
-// its left edge, in whole pixels.
-struct AxisLines {
-    int y = 0;
-    int x = 0;
-};
-AxisLines axisLinesOf(const PlotRect& plot);
+// Where the axis lines run: through the device position of 0 on each axis, as a point at 0 is
+// drawn. A range that does not hold 0 has no axis line there; the frame bounds the plot then.
+std::optional<int> zeroColumn(double xMin, double xMax, double xScale, int plotLeft);
+std::optional<int> zeroRow(double yMin, double yMax, double yScale, int plotBottom);
 
-// The values under pointer (px, py) of the client area: X from the plot's centre column, Y down
-// from the row below the plot's top, each scaled by the maximum over half the plot size in whole
-// pixels.
-double tooltipXValue(int px, const PlotRect& plot, double xMax);
-double tooltipYValue(int py, const PlotRect& plot, double yMax);
+// The axis values under a pointer position of the client area: the inverse of deviceX and
+// deviceY, taken as a fraction of the range so that a value lying on a whole pixel reads back
+// exactly. A plot without width or height reads the axis minimum.
+double valueAtDeviceX(int px, const PlotRect& plot, double xMin, double xRange);
+double valueAtDeviceY(int py, const PlotRect& plot, double yMin, double yRange);
 
 // "%s=%4.2f %s=%4.2f": the Y title and value, then the X title and value.
 std::string tooltipText(std::string_view yTitle, double yValue, std::string_view xTitle,

@@ -8,7 +8,8 @@
 
 class CMemDC {
   public:
-    // The buffer covers rect of the target's device.
+    // The buffer covers rect of the target's device, in that device's own pixels: on a scaled
+    // screen it holds ratio x ratio pixels per unit and the painter still draws in units.
     CMemDC(QPainter& target, const QRect& rect);
     ~CMemDC();
     CMemDC(const CMemDC&) = delete;
@@ -16,6 +17,8 @@ class CMemDC {
 
     QPainter& painter() { return painter_; }
     QImage& image() { return image_; }
+    // Device pixels per unit of the target.
+    qreal ratio() const { return image_.devicePixelRatio(); }
 
   private:
     QPainter& target_;

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolTip>
 #include <memory>
+#include <string>
 
 #include "controls/GraphCtrl.h"
 #include "controls/GraphGeometry.h"
@@ -179,26 +181,41 @@ TEST_F(CGraphCtrlTest, RefusedRangeAndSeriesLeaveEverythingAsItWas) {
 TEST_F(CGraphCtrlTest, TooltipFollowsThePointerWithTheValuesUnderIt) {
     window_->show();
     QApplication::processEvents();
+    graph_->SetXRange(0, 100, 2);  // ranges not symmetric about 0
+    graph_->SetYRange(-20, 60, 2);
     const PlotRect plot = graph_->PlotArea();
-    const QPoint client(plot.left + plot.width() / 2 * 2, plot.top + 1);
-    EXPECT_EQ(graph_->TooltipText(client), "Data=105.00 Volt（V）=10.00");
-    // Over a plotted point the tooltip reads that point's values.
-    graph_->AddPoint(0, 0, 0, Qt::yellow);
-    const CGraphCtrl::Point origin = graph_->PointAt(0, 0);
-    const QPoint over(static_cast<int>(origin.deviceX), static_cast<int>(origin.deviceY) + 1);
-    EXPECT_EQ(graph_->TooltipText(over), "Data=0.00 Volt（V）=0.00");
-
-    const QPoint at = graph_->ClientOrigin() + client;
-    QMouseEvent move(QEvent::MouseMove, at, graph_->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(graph_.get(), &move);
-    EXPECT_TRUE(graph_->TooltipShown());
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), QString::fromUtf8("Data=105.00 Volt（V）=10.00"));
+    const auto moveTo = [&](QPoint client) {
+        const QPoint at = graph_->ClientOrigin() + client;
+        QMouseEvent move(QEvent::MouseMove, at, graph_->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(graph_.get(), &move);
+        return graph_->mapToGlobal(at);
+    };
+    struct Case {
+        QPoint client;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{plot.left, plot.bottom}, "Data=-20.00 Volt（V）=0.00"},
+        {{plot.right, plot.top}, "Data=60.00 Volt（V）=100.00"},
+    };
+    for (const Case& c : cases) {
+        const QPoint global = moveTo(c.client);
+        ASSERT_NE(graph_->Tooltip(), nullptr);
+        EXPECT_TRUE(graph_->Tooltip()->isVisible());
+        EXPECT_EQ(graph_->Tooltip()->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(graph_->Tooltip()->pos(), global + QPoint(15, 15));
+    }
+    EXPECT_FALSE(QToolTip::isVisible());  // no system tip that expires and sits elsewhere
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(graph_.get(), &leave);
     EXPECT_FALSE(graph_->TooltipShown());
+    EXPECT_FALSE(graph_->Tooltip()->isVisible());
+    // Closed under the pointer: no leave event, and the tip goes all the same.
+    moveTo({plot.left, plot.top});
+    window_->hide();
+    EXPECT_FALSE(graph_->Tooltip()->isVisible());
 }
 
 TEST_F(CGraphCtrlTest, PlotAreaLeavesRoomForTheYLabels) {
@@ -238,22 +255,47 @@ TEST_F(CGraphCtrlTest, GridStepsAreTenthsOfThePlot) {
     EXPECT_TRUE(kova::gridColumns({0, 0, 9, 9}).empty());
 }
 
-TEST_F(CGraphCtrlTest, TooltipValuesAndText) {
-    // On a 234 x 174 plot at (42, 10) the centre column is 159 and the axis lines run 87 below
-    // the top and 117 right of the left edge.
+TEST_F(CGraphCtrlTest, ValuesUnderThePointerInvertThePointMapping) {
+    // A 234 x 174 plot at (42, 10).
     const PlotRect plot{42, 10, 42 + 234, 10 + 174};
-    EXPECT_EQ(kova::axisLinesOf(plot).y, 10 + 87);
-    EXPECT_EQ(kova::axisLinesOf(plot).x, 42 + 117);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159, plot, 10), 0.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(159 + 117, plot, 10), 10.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11, plot, 50), 50.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 87, plot, 50), 0.0);
-    // Odd sizes: the halves are whole pixels.
-    const PlotRect odd{48, 10, 48 + 235, 10 + 175};
-    EXPECT_EQ(kova::axisLinesOf(odd).x, 48 + 117);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(48, odd, 10), -10.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipYValue(11 + 174, odd, 50), -50.0);
-    EXPECT_DOUBLE_EQ(kova::tooltipXValue(7, {0, 0, 1, 1}, 10), 0.0);  // no half, no value
+    struct Case {
+        double min;
+        double max;
+        int zeroColumn;  // -1: no axis line
+        int zeroRow;
+    };
+    const Case cases[] = {
+        {-10, 10, 42 + 117, 10 + 87},  // symmetric: through the middle
+        {0, 100, 42, 10 + 174},        // the axis lines lie on the frame's left and bottom
+        {-30, 10, 42 + 175, 10 + 44},  // 30 / 40 of 234 is 175.5, of 174 is 130.5
+        {10, 100, -1, -1},             // 0 outside the range
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.min) + ".." + std::to_string(c.max));
+        const double range = c.max - c.min;
+        const double xScale = kova::axisScale(plot.width(), range);
+        const double yScale = kova::axisScale(plot.height(), range);
+        EXPECT_EQ(kova::zeroColumn(c.min, c.max, xScale, plot.left).value_or(-1), c.zeroColumn);
+        EXPECT_EQ(kova::zeroRow(c.min, c.max, yScale, plot.bottom).value_or(-1), c.zeroRow);
+        // The plot's corners read the ends of the range exactly.
+        EXPECT_DOUBLE_EQ(kova::valueAtDeviceX(plot.left, plot, c.min, range), c.min);
+        EXPECT_DOUBLE_EQ(kova::valueAtDeviceX(plot.right, plot, c.min, range), c.max);
+        EXPECT_DOUBLE_EQ(kova::valueAtDeviceY(plot.bottom, plot, c.min, range), c.min);
+        EXPECT_DOUBLE_EQ(kova::valueAtDeviceY(plot.top, plot, c.min, range), c.max);
+        // Any value reads back from where its point is drawn, less than a pixel's worth below.
+        for (int i = 0; i <= 20; ++i) {
+            const double v = c.min + range * i / 20.0;
+            const double x = kova::valueAtDeviceX(kova::deviceX(v, c.min, xScale, plot.left), plot,
+                                                  c.min, range);
+            const double y = kova::valueAtDeviceY(kova::deviceY(v, c.min, yScale, plot.bottom),
+                                                  plot, c.min, range);
+            EXPECT_LE(x, v + 1e-9);
+            EXPECT_GT(x, v - 1 / xScale - 1e-9);
+            EXPECT_LE(y, v + 1e-9);
+            EXPECT_GT(y, v - 1 / yScale - 1e-9);
+        }
+    }
+    EXPECT_DOUBLE_EQ(kova::valueAtDeviceX(7, {0, 0, 0, 0}, -3, 10), -3.0);  // no plot, no value
     EXPECT_EQ(kova::tooltipText("Data", 12.345, "Volt（V）", -0.5), "Data=12.35 Volt（V）=-0.50");
     EXPECT_EQ(kova::axisLabel(-105.0, 2), "-105.00");
     EXPECT_EQ(kova::axisLabel(10, 0), "10");

@@ -133,6 +133,37 @@ IniWriteResult failure(const std::string& what, int error) {
     return IniWriteResult{false, what + ": " + errorText(error), errorKind(error)};
 }
 
+bool noWriteBit(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Whether this process may not write `name` (or, with nullptr, create a file) in the directory:
+// the access check, and the mode bits themselves, which the access check ignores for root. The
+// line's Windows programs see a file with the read-only attribute refused, whoever they run as;
+// a write here replaces the file by rename and would otherwise rewrite it all the same.
+std::string readOnlyReason(int dirFd, const fs::path& dir, const std::string& name,
+                           const struct stat* file) {
+    struct stat dirStat {};
+    if (::fstat(dirFd, &dirStat) == 0 && noWriteBit(dirStat)) {
+        return "read-only: the directory " + dir.string() + " has no write permission";
+    }
+    if (::faccessat(dirFd, ".", W_OK | X_OK, AT_EACCESS) != 0 &&
+        errorKind(errno) == IniWriteError::ReadOnly) {
+        return "read-only: cannot write in the directory " + dir.string() + ": " + errorText(errno);
+    }
+    if (file == nullptr) {
+        return {};
+    }
+    if (noWriteBit(*file)) {
+        return "read-only: " + (dir / name).string() + " has no write permission";
+    }
+    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0 &&
+        errorKind(errno) == IniWriteError::ReadOnly) {
+        return "read-only: cannot write " + (dir / name).string() + ": " + errorText(errno);
+    }
+    return {};
+}
+
 bool readAll(int fd, std::size_t sizeHint, std::string& out) {
     out.resize(sizeHint + 1);
     std::size_t used = 0;
@@ -370,6 +401,10 @@ IniWriteResult IniFile::writeStrings(const std::vector<IniWrite>& writes) const 
         if (!document) {
             return failure("cannot read " + host.string(), errno);
         }
+    }
+    if (std::string reason = readOnlyReason(dirFd.get(), dir, name, exists ? &st : nullptr);
+        !reason.empty()) {
+        return IniWriteResult{false, std::move(reason), IniWriteError::ReadOnly};
     }
     const IniEdit edit = applyIniWrites(*document, writes);
     if (!edit.result || !edit.changed) {

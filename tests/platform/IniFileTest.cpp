@@ -189,17 +189,75 @@ TEST_F(IniFileTest, WriteStoppedMidwayLeavesTheOldFile) {
     EXPECT_EQ(entries(), (std::set<std::string>{"Calib.ini"}));
 }
 
-TEST_F(IniFileTest, NonWritableDirectoryFailsCleanly) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop root; see WriteStoppedMidwayLeavesTheOldFile";
+// Read-only for every writer, root included (the mode bits decide, not only access()): a file
+// without a write bit, a directory without one, and a file another user may not write although
+// they may write its directory. Each write is refused as read-only and leaves the file as it was.
+TEST_F(IniFileTest, ReadOnlyFilesRefuseEveryWriter) {
+    const std::string before = "[S]\r\nk=1\r\n";
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char* what;
+        mode_t file;  // 0: no file
+        mode_t dir;
+        bool asAnotherUser;  // only when running as root
+        bool refused;
+    } cases[] = {
+        {"no write bit", 0444, 0700, false, true},
+        {"directory without a write bit", 0644, 0555, false, true},
+        {"new file in a directory without a write bit", 0, 0555, false, true},
+        {"another user's file in a directory open to all", 0644, 0777, true, true},
+        {"writable", 0644, 0700, false, false},
+    };
+    for (const auto& c : cases) {
+        if (c.asAnotherUser && !root) {
+            continue;
+        }
+        ::chmod(dir_.path().c_str(), 0700);
+        fs::remove(path());
+        if (c.file != 0) {
+            test::writeBytes(path(), before);
+            ASSERT_EQ(::chmod(path().c_str(), c.file), 0);
+        }
+        struct stat old {};
+        ::stat(path().c_str(), &old);
+        ASSERT_EQ(::chmod(dir_.path().c_str(), c.dir), 0);
+        IniWriteError error = IniWriteError::Other;
+        if (c.asAnotherUser) {
+            const pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+                    ::_exit(100);
+                }
+                ::_exit(static_cast<int>(IniFile(path()).writeString("S", "k", "2").error));
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 100) << c.what;
+            error = static_cast<IniWriteError>(WEXITSTATUS(status));
+        } else {
+            const IniWriteResult result = IniFile(path()).writeString("S", "k", "2");
+            EXPECT_EQ(static_cast<bool>(result), !c.refused) << c.what << ": " << result.reason;
+            error = result.error;
+        }
+        ::chmod(dir_.path().c_str(), 0700);
+        if (!c.refused) {
+            EXPECT_EQ(error, IniWriteError::None) << c.what;
+            EXPECT_EQ(IniFile(path()).readInt("S", "k", 0), 2) << c.what;
+            continue;
+        }
+        EXPECT_EQ(error, IniWriteError::ReadOnly) << c.what;
+        if (c.file == 0) {
+            EXPECT_FALSE(fs::exists(path())) << c.what;
+            continue;
+        }
+        struct stat now {};
+        ASSERT_EQ(::stat(path().c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, old.st_ino) << c.what << ": the file was replaced";
+        EXPECT_EQ(now.st_mode, old.st_mode) << c.what;
+        EXPECT_EQ(test::readBytes(path()), before) << c.what;
     }
-    test::writeBytes(path(), "[S]\r\nk=1\r\n");
-    ASSERT_EQ(::chmod(dir_.path().c_str(), 0555), 0);
-    const IniWriteResult result = IniFile(path()).writeString("S", "k", "2");
-    ::chmod(dir_.path().c_str(), 0755);
-    EXPECT_FALSE(result);
-    EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(test::readBytes(path()), "[S]\r\nk=1\r\n");
+    EXPECT_EQ(entries(), (std::set<std::string>{"Calib.ini"})) << "no temporary file left";
 }
 
 // Write n of the child sets key n % kKeys to "v<n>" and reports itself done on a pipe.

@@ -1,6 +1,7 @@
 // The kovaini command: its arguments, output, exit status, and the files it leaves.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,6 +95,9 @@ TEST_F(KovainiTest, ExitStatusTellsSuccessFailureAndMisuse) {
         std::string inErr;  // text expected in standard error
     };
     const std::string f = file();
+    const std::string readOnly = (dir_ / "ro.ini").string();
+    test::writeBytes(readOnly, "[S]\r\nk=1\r\n");
+    ::chmod(readOnly.c_str(), 0444);  // refused for root too
     const std::vector<Case> cases = {
         {{"--help"}, 0, "Exit status", ""},
         {{"get", "--help"}, 0, "kovaini set FILE SECTION KEY VALUE", ""},
@@ -102,6 +106,7 @@ TEST_F(KovainiTest, ExitStatusTellsSuccessFailureAndMisuse) {
         {{"set", f, "S", "a=b", "v"}, 1, "", "\"=\""},
         {{"set", f, "S", "k", "\xF0\x9F\x98\x80"}, 1, "", "GBK"},
         {{"set", (dir_ / "no" / "x.ini").string(), "S", "k", "v"}, 1, "", "directory"},
+        {{"set", readOnly, "S", "k", "2"}, 1, "", "read-only"},
         {{}, 2, "", "usage:"},
         {{"bogus", f, "S", "k"}, 2, "", "usage:"},
         {{"get", f, "S"}, 2, "", "usage:"},
@@ -130,6 +135,7 @@ TEST_F(KovainiTest, ExitStatusTellsSuccessFailureAndMisuse) {
     }
     EXPECT_EQ(test::readBytes(file()), "[S]\r\nk=1\r\n")
         << "refused and misused writes change nothing";
+    EXPECT_EQ(test::readBytes(readOnly), "[S]\r\nk=1\r\n");
 }
 
 }  // namespace

@@ -41,6 +41,8 @@ constexpr std::string_view kHelp =
     "          key or section with a line break or NUL, a key with \"=\" or beginning with \"[\" "
     "or\n"
     "          \";\", or a character GBK cannot hold is refused and the file left untouched.\n"
+    "          So is any write to a read-only file: one without a write permission bit, or in\n"
+    "          a directory this user cannot write (root included).\n"
     "\n"
     "FILE is a Windows-style path (D:\\config\\Calib.ini; drive X: is $KOVA_DRIVE_X, else\n"
     "$KOVA_DRIVES/x) or a host path. Arguments and output are UTF-8; the file stays GBK (UTF-8\n"

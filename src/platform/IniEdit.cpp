@@ -14,6 +14,7 @@ using Line = IniDocument::Line;
 using LineKind = IniDocument::LineKind;
 
 constexpr std::string_view kNewLineEnd = "\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // A write in the file's encoding, section and key trimmed.
 struct EncodedWrite {
@@ -137,6 +138,12 @@ class Editor {
                 appendEntry(out, e);
                 out += kNewLineEnd;
             }
+        }
+        // A GBK key may begin with the bytes of a UTF-8 byte-order mark (锘縜 is EF BB BF 61):
+        // written at the very start, it would make the whole file read as UTF-8 from then on.
+        // A blank before the key reads the same.
+        if (doc_.bomLength() == 0 && std::string_view(out).substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+            out.insert(out.begin(), ' ');
         }
         return out;
     }

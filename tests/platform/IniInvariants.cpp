@@ -75,6 +75,10 @@ std::string checkWrite(const IniDocument& doc, const IniWrite& w, std::string& f
     }
     const std::string after = edit.changed ? edit.bytes : doc.bytes();
     const IniDocument next(after);
+    if (next.encoding() != doc.encoding()) {
+        failure = "a write changed how the file is encoded: " + w.section + "/" + w.key;
+        return after;
+    }
     if (read(next, w.section, w.key) != std::string(iniValueAsRead(w.value))) {
         failure = "the written value does not read back: " + w.section + "/" + w.key;
         return after;

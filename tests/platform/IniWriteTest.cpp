@@ -125,6 +125,15 @@ TEST_F(IniWriteTest, PlacesEachWriteWhereTheLinesProgramsDo) {
          {{"通道", "k", "值😀"}},
          "\xEF\xBB\xBF[通道]\r\nk=值😀\r\n"},
         {"quotes written as given", "[S]\r\n", {{"S", "k", "\"a b\""}}, "[S]\r\nk=\"a b\"\r\n"},
+        // 锘縜 is EF BB BF 61 in GBK: at the start of the file it would read as a UTF-8 mark.
+        {"GBK key like a byte-order mark stays indented",
+         gbk("  锘縜=1\r\n[中文]\r\n"),
+         {{"", "锘縜", "2"}},
+         gbk(" 锘縜=2\r\n[中文]\r\n")},
+        {"GBK key like a byte-order mark added at the start",
+         gbk("[中文]\r\n"),
+         {{"", "锘縜", "2"}},
+         gbk(" 锘縜=2\r\n[中文]\r\n")},
     };
     for (const WriteCase& c : cases) {
         put(c.before);

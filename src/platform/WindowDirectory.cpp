@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -93,7 +94,7 @@ std::vector<std::string> listSockets(const fs::path& dir, const std::string* key
         if (!parsed) {
             continue;
         }
-        if (key == nullptr || windowKey(parsed->title) == *key) {
+        if (key == nullptr || parsed->key == *key) {
             names.push_back(name);
         }
     }
@@ -128,12 +129,26 @@ WindowDirectory openWindowDirectory() {
 
 std::string windowKey(std::string_view title) {
     static const char digits[] = "0123456789abcdef";
+    const std::string folded = asciiLower(title);
     std::string key;
-    key.reserve(2 * title.size());
-    for (char c : asciiLower(title)) {
+    key.reserve(2 * folded.size());
+    for (char c : folded) {
         const auto b = static_cast<unsigned char>(c);
         key += digits[b >> 4];
         key += digits[b & 0x0F];
+    }
+    if (key.size() <= kWindowKeyHexLimit) {
+        return key;
+    }
+    // A file name holds at most 255 bytes: a long title keeps a prefix and a hash of the whole.
+    std::uint64_t hash = 0xCBF29CE484222325ULL;
+    for (char c : folded) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ULL;
+    }
+    key.resize(kWindowKeyHexLimit);
+    key += '-';
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        key += digits[(hash >> shift) & 0x0F];
     }
     return key;
 }
@@ -155,20 +170,30 @@ std::optional<WindowSocketName> parseWindowSocketName(std::string_view name) {
     }
     const std::string_view pid = name.substr(pidDot + 1);
     const std::string_view key = name.substr(0, pidDot);
-    if (key.size() % 2 != 0) {
+    std::string_view hex = key;
+    const bool shortened = key.size() == kWindowKeyHexLimit + 17 && key[kWindowKeyHexLimit] == '-';
+    if (shortened) {
+        const std::string_view hash = key.substr(kWindowKeyHexLimit + 1);
+        if (!std::all_of(hash.begin(), hash.end(), [](char c) { return hexValue(c) >= 0; })) {
+            return std::nullopt;
+        }
+        hex = key.substr(0, kWindowKeyHexLimit);
+    } else if (key.size() > kWindowKeyHexLimit || key.size() % 2 != 0) {
         return std::nullopt;
     }
     std::string decoded;
-    for (std::size_t i = 0; i < key.size(); i += 2) {
-        const int hi = hexValue(key[i]);
-        const int lo = hexValue(key[i + 1]);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int hi = hexValue(hex[i]);
+        const int lo = hexValue(hex[i + 1]);
         if (hi < 0 || lo < 0) {
             return std::nullopt;
         }
         decoded += static_cast<char>(hi << 4 | lo);
     }
     WindowSocketName out;
+    out.key = std::string(key);
     out.title = std::move(decoded);
+    out.shortened = shortened;
     for (char c : pid.substr(0, 9)) {  // pids have at most 7 digits; never overflow
         out.pid = out.pid * 10 + (c - '0');
     }

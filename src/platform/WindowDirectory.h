@@ -1,11 +1,12 @@
 #pragma once
 // The directory where titled windows listen, one Unix socket each, named
 // "<key>.<pid>.<n>.sock" with key = lower-case hex of the UTF-8 title, ASCII letters folded, so
-// that titles compare without regard to case.
+// that titles compare without regard to case (a long title's key shortened, see windowKey).
 //
 // Directory: $KOVA_WINDOWS_DIR, else $XDG_RUNTIME_DIR/kova/windows, else /tmp/kova-<uid>/windows.
 // Created with mode 0700; refused when not a directory, owned by another user or open to others.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,10 +24,16 @@ struct WindowDirectory {
 // Resolves, creates and checks the directory (at every call: the environment decides).
 WindowDirectory openWindowDirectory();
 
+// Longest key kept whole; a longer one keeps this many characters, "-" and the 16 hex digits of
+// the 64-bit FNV-1a hash of the folded UTF-8 title, so that every title makes a valid file name.
+inline constexpr std::size_t kWindowKeyHexLimit = 200;
+
 std::string windowKey(std::string_view title);
 
 struct WindowSocketName {
-    std::string title;  // decoded from the key: ASCII letters in lower case
+    std::string key;
+    std::string title;       // decoded from the key: ASCII letters in lower case
+    bool shortened = false;  // a long title's key: `title` is only its first bytes
     long pid = 0;
 };
 

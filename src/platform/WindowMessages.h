@@ -37,7 +37,8 @@ SendResult postWindowMessage(std::string_view title, WindowMessage message,
 bool windowExists(std::string_view title);
 
 struct WindowEntry {
-    std::string title;  // as its key gives it: ASCII letters in lower case
+    std::string title;  // as its key gives it: ASCII letters in lower case; a long title's first
+                        // 100 bytes only
     long pid = 0;
 };
 

@@ -197,5 +197,22 @@ TEST_F(ClientLEDTest, TitlesAreCutToTheirFieldAtACharacterBoundary) {
     EXPECT_EQ(std::string(led.GetVerStr()).rfind("LED显示模块，版本2.0", 0), 0u);
 }
 
+TEST_F(ClientLEDTest, ABoardWithTheLongestTitleIsFound) {
+    // 99 GBK bytes, the most the field holds: 148 UTF-8 bytes, a key too long for a file name.
+    std::string title;
+    for (int i = 0; i < 49; ++i) {
+        title += "屏";
+    }
+    title += "A";
+    ChildProcess& listener = startServing(kKovaMsg, {"listen", title}, {title});
+    cClientLED led;
+    led.SetLedNameDirect(title.c_str());
+    ASSERT_EQ(led.GetLedName(), title);
+    led.Write2Led("12.5");
+    const std::optional<std::string> line = listener.readLine();
+    ASSERT_TRUE(line);
+    EXPECT_EQ(parseListenLine(*line).fields.at("text"), "12.5");
+}
+
 }  // namespace
 }  // namespace kova::test

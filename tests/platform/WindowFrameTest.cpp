@@ -128,6 +128,29 @@ TEST(WindowDirectoryTest, KeysFoldOnlyAsciiLetters) {
     EXPECT_EQ(windowKey(""), "");
 }
 
+TEST(WindowDirectoryTest, LongTitlesKeepAPrefixAndAHashOfTheWhole) {
+    const std::string hundred(100, 'a');
+    std::string whole;
+    for (int i = 0; i < 100; ++i) {
+        whole += "61";
+    }
+    EXPECT_EQ(windowKey(hundred), whole);  // 200 digits: kept whole
+    // The hash is FNV-1a 64 of the folded title, 101 times "a", worked out separately.
+    const std::string key = windowKey(hundred + "A");
+    EXPECT_EQ(key, whole + "-35feac92c3f8efc8");
+    EXPECT_EQ(key, windowKey(hundred + "a"));  // letter case still does not count
+    EXPECT_NE(key, windowKey(hundred + "b"));  // the hash tells titles with one prefix apart
+    const auto parsed = parseWindowSocketName(key + ".17.0.sock");
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_TRUE(parsed->shortened);
+    EXPECT_EQ(parsed->key, key);
+    EXPECT_EQ(parsed->title, hundred);
+    for (const std::string& bad :
+         {key.substr(0, 216), key.substr(0, 216) + "g", hundred + hundred + "616"}) {
+        EXPECT_FALSE(parseWindowSocketName(bad + ".17.0.sock").has_value()) << bad;
+    }
+}
+
 TEST(WindowDirectoryTest, SocketNamesParseOnlyInTheirOwnForm) {
     const auto parsed = parseWindowSocketName(windowKey("Kova") + ".4242.3.sock");
     ASSERT_TRUE(parsed.has_value());

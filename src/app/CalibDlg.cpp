@@ -20,6 +20,7 @@
 #include "controls/Dialogs.h"
 #include "controls/MoveControl.h"
 #include "controls/TabSheet.h"
+#include "controls/WriteFailure.h"
 #include "pages/Dialog_Tdcab.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowReceiverQt.h"
@@ -255,7 +256,13 @@ void CalibDlg::OnExit() {
 }
 
 void CalibDlg::OnRestoreDefaults() {
-    kova::restoreDefaultParameters(rt_.CalibIniPath);
+    const kova::IniWriteResult restored = kova::restoreDefaultParameters(rt_.CalibIniPath);
+    if (!restored) {
+        // Nothing was changed, so a restart would not help: the window stays for another try.
+        kova::reportWriteFailure(this, "默认参数没有恢复：", restored.error, restored.reason,
+                                 kWindowTitle, rt_.AcqLog.get());
+        return;
+    }
     kova::dialogs().message(this, kRestoredMessage, kWindowTitle, kova::MessageIcon::None);
     EndDigitalTest();
     rt_.hardwareModule.ExtClose();

@@ -11,6 +11,7 @@
 
 #include "app/CheckSettings.h"
 #include "controls/DialogUnits.h"
+#include "controls/WriteFailure.h"
 
 namespace kova {
 namespace {
@@ -96,10 +97,14 @@ void Dialog_CheckSet::fillBoxes() {
 }
 
 void Dialog_CheckSet::OnSet() {
-    // A failed ini write is not reported; the values in memory hold for this run regardless.
-    applyCheckSettings(rt_,
-                       {ms_->currentText().toStdString(), averNum_->currentText().toStdString(),
-                        hdNum_->currentText().toStdString(), firNum_->currentText().toStdString()});
+    // The values in memory hold for this run even when the file keeps the old ones.
+    const IniWriteResult written = applyCheckSettings(
+        rt_, {ms_->currentText().toStdString(), averNum_->currentText().toStdString(),
+              hdNum_->currentText().toStdString(), firNum_->currentText().toStdString()});
+    if (!written) {
+        reportWriteFailure(this, "校准设置只在本次运行中有效，没有写入配置文件：", written.error,
+                           written.reason, "校准设置", rt_.AcqLog.get());
+    }
     accept();
 }
 

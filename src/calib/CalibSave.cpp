@@ -51,7 +51,7 @@ CalibSaveResult saveCalibTable(const IniFile& ini, std::string_view section,
         {sectionName, "Data", formatCalibList(data)},
     });
     if (!written) {
-        return {CalibSaveStatus::WriteFailed, written.reason};
+        return {CalibSaveStatus::WriteFailed, written.reason, written.error};
     }
     return {};
 }

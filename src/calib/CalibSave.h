@@ -29,7 +29,8 @@ enum class CalibSaveStatus { Saved, TooManyPoints, WriteFailed };
 
 struct CalibSaveResult {
     CalibSaveStatus status = CalibSaveStatus::Saved;
-    std::string reason;  // the text to show when not saved
+    std::string reason;  // the text to show when not saved (the technical detail of a failed write)
+    IniWriteError error = IniWriteError::None;  // why the write failed
     explicit operator bool() const { return status == CalibSaveStatus::Saved; }
 };
 

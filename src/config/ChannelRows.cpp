@@ -67,6 +67,24 @@ std::optional<std::string> addRefusal(std::string_view keyword,
     return keywordRefusal(keyword);
 }
 
+std::string unsavableCellMessage(const UnsavableCell& cell) {
+    std::string_view list = "模拟";
+    std::string_view heading;
+    if (cell.list == ChannelListKind::Analog) {
+        heading = cell.column < kAnalogColumns.size() ? kAnalogColumns[cell.column].heading : "";
+    } else {
+        list = cell.list == ChannelListKind::Input ? "数字输入" : "数字输出";
+        heading = cell.column < kDigitalColumns.size() ? kDigitalColumns[cell.column].heading : "";
+    }
+    std::string text = "“" + std::string(list) + "”列表第" + std::to_string(cell.row + 1) + "行第" +
+                       std::to_string(cell.column + 1) + "列（" + std::string(heading) +
+                       "）含有无法保存的字符（如换行符、生僻字或特殊符号），";
+    // The keyword column cannot be edited on the page: only the file can be corrected.
+    text += cell.column == 0 ? "该关键字在本页不能修改，请在Calib.ini中改正后重新选择该设备。"
+                             : "请修改后重新保存。";
+    return text + "本次没有保存任何数据。";
+}
+
 std::vector<std::string> sortedByText(std::vector<std::string> texts) {
     std::vector<std::pair<std::string, std::string>> keyed(texts.size());  // GBK key, text
     std::transform(texts.begin(), texts.end(), keyed.begin(), [](std::string& text) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/ChannelRecords.h"
+#include "config/ChannelWrites.h"
 
 namespace kova {
 
@@ -52,6 +53,10 @@ DigitalChannel digitalFromCells(const std::vector<std::string>& cells);
 // within the one list.
 std::optional<std::string> addRefusal(std::string_view keyword,
                                       const std::vector<std::string>& keywords);
+
+// What the page tells the technician when a save is refused for `cell`: the list, the row and
+// the column (counted from 1, as the technician sees them), and what to do about it.
+std::string unsavableCellMessage(const UnsavableCell& cell);
 
 // The display order of a drop-down list sorted by text: by the GBK bytes, which puts the common
 // Chinese characters in pinyin order as the station computer does; equal texts all stay.

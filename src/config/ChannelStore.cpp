@@ -82,22 +82,12 @@ ChannelLists ChannelStore::LoadChannels(std::string_view deviceName) const {
 
 IniWriteResult ChannelStore::SaveChannels(std::string_view deviceName,
                                           const ChannelLists& lists) const {
-    const IniFile calib(paths_.calibIni);
-    const std::vector<IniWrite> writes = channelWrites(deviceName, lists);
-    IniWriteResult grouped = calib.writeStrings(writes);
-    if (grouped) {
-        return grouped;
-    }
-    // The grouped write is refused as a whole when one key would be (a hand-edited list may hold
-    // a keyword with "=" in it); key by key, every other key still lands, as it always did.
-    IniWriteResult first;
-    for (const IniWrite& w : writes) {
-        IniWriteResult one = calib.writeString(w.section, w.key, w.value);
-        if (!one && first) {
-            first = std::move(one);
-        }
-    }
-    return first;
+    // One grouped write: refused as a whole or written whole, never half a configuration.
+    return IniFile(paths_.calibIni).writeStrings(channelWrites(deviceName, lists));
+}
+
+std::optional<UnsavableCell> ChannelStore::FindUnsavableCell(const ChannelLists& lists) const {
+    return firstUnsavableCell(*IniFile(paths_.calibIni).snapshot(), lists);
 }
 
 ChannelParams ChannelStore::LoadChannelParams(std::string_view number) const {

@@ -3,11 +3,13 @@
 // channel configuration of every device (Calib.ini). Every operation reads or writes the files
 // at the moment it is called; nothing is cached.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "config/ChannelRecords.h"
+#include "config/ChannelWrites.h"
 #include "platform/IniFile.h"
 
 namespace kova {
@@ -32,10 +34,14 @@ class ChannelStore {
     // The three lists of the device's section, in stored order.
     ChannelLists LoadChannels(std::string_view deviceName) const;
 
-    // Writes the device section and the per-channel sections. The file ends up exactly as the
-    // key-by-key writes of `channelWrites` would have left it. Returns the first failure, which
-    // the line's own programs never report; callers may.
+    // Writes the device section and the per-channel sections in one grouped write. The file ends
+    // up exactly as the key-by-key writes of `channelWrites` would have left it, or, when the
+    // write fails or any key is refused, unchanged. The line's own programs never report a
+    // failure; callers may.
     IniWriteResult SaveChannels(std::string_view deviceName, const ChannelLists& lists) const;
+
+    // The first cell of `lists` that SaveChannels could not write into Calib.ini as it is now.
+    std::optional<UnsavableCell> FindUnsavableCell(const ChannelLists& lists) const;
 
     // An analog channel's display parameters from its section "%s通道".
     ChannelParams LoadChannelParams(std::string_view number) const;

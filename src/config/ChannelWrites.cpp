@@ -1,6 +1,7 @@
 #include "config/ChannelWrites.h"
 
 #include "config/ChannelKeys.h"
+#include "config/ChannelRows.h"
 #include "platform/Numbers.h"
 #include "platform/TextCodec.h"
 
@@ -65,7 +66,67 @@ void addDigital(WriteList& out, DigitalKind kind, const std::vector<DigitalChann
     out.device(std::string(listKey), std::move(list));
 }
 
+// The text a save writes for the cell in `column` of a row (the page's column order).
+std::string savedCell(std::size_t column, std::string_view text) {
+    switch (column) {
+        case 0:
+            return cut(text, kKeywordBytes);
+        case 1:
+            return cut(text, kNumberBytes);
+        case 2:
+            return cut(text, kAboutBytes);
+        case 3:
+            return savedPrecision(cut(text, kFieldBytes));
+        default:
+            return cut(text, kFieldBytes);
+    }
+}
+
+// Why the ini layer would refuse a saved cell: the keyword as a key, the number as the start of
+// its channel section's name, everything as a value.
+std::string cellRefusal(const IniDocument& doc, std::size_t column, const std::string& cell,
+                        const std::string& sectionSuffix) {
+    switch (column) {
+        case 0:
+            return iniWriteRefusal(doc, {"s", cell, cell});
+        case 1:
+            return iniWriteRefusal(doc, {cell + sectionSuffix, "k", cell});
+        default:
+            return iniWriteRefusal(doc, {"s", "k", cell});
+    }
+}
+
+template <typename Row, std::size_t N>
+std::optional<UnsavableCell> firstInRows(const IniDocument& doc, ChannelListKind list,
+                                         const std::vector<Row>& rows,
+                                         const std::array<ChannelColumn<Row>, N>& columns,
+                                         const std::string& sectionSuffix) {
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (std::size_t column = 0; column < N; ++column) {
+            const std::string cell = savedCell(column, rows[row].*columns[column].field);
+            std::string reason = cellRefusal(doc, column, cell, sectionSuffix);
+            if (!reason.empty()) {
+                return UnsavableCell{list, row, column, std::move(reason)};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<UnsavableCell> firstUnsavableCell(const IniDocument& doc, const ChannelLists& lists) {
+    if (auto cell = firstInRows(doc, ChannelListKind::Analog, lists.analog, kAnalogColumns,
+                                analogSection(""))) {
+        return cell;
+    }
+    if (auto cell = firstInRows(doc, ChannelListKind::Input, lists.inputs, kDigitalColumns,
+                                digitalSection(DigitalKind::Input, ""))) {
+        return cell;
+    }
+    return firstInRows(doc, ChannelListKind::Output, lists.outputs, kDigitalColumns,
+                       digitalSection(DigitalKind::Output, ""));
+}
 
 std::string savedPrecision(std::string_view jingDu) {
     const int value = parseLeadingInt(jingDu);

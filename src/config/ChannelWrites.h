@@ -2,6 +2,8 @@
 // The keys a save of one device's channel configuration writes to Calib.ini, in the order the
 // line's programs expect them written key by key.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +22,23 @@ std::string savedPrecision(std::string_view jingDu);
 // the inputs and "AllTD_Din". Each value is cut to its field's limit without splitting a GBK
 // character.
 std::vector<IniWrite> channelWrites(std::string_view deviceName, const ChannelLists& lists);
+
+// The three lists in the order the configuration page shows them.
+enum class ChannelListKind { Analog, Input, Output };
+
+// A cell whose text a save could not write. Rows and columns count from 0 in the page's column
+// order (keyword, number, description, then an analog row's other fields).
+struct UnsavableCell {
+    ChannelListKind list = ChannelListKind::Analog;
+    std::size_t row = 0;
+    std::size_t column = 0;
+    std::string reason;  // the ini layer's technical reason
+};
+
+// The first cell, list by list in the page's order and row by row, that the save's writes into
+// `doc` would refuse (a line break, a keyword the file would read as something else, a character
+// the file's encoding cannot hold), judged on the text as the save cuts it; nullopt when every
+// cell can be written.
+std::optional<UnsavableCell> firstUnsavableCell(const IniDocument& doc, const ChannelLists& lists);
 
 }  // namespace kova

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 
 #include "app/Runtime.h"
 #include "config/ChannelRows.h"
@@ -18,6 +20,7 @@
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
 #include "controls/PageKeys.h"
+#include "controls/WriteFailure.h"
 
 namespace {
 
@@ -296,12 +299,20 @@ kova::ChannelLists Dialog_Tdset::ListsAsShown() const {
 }
 
 void Dialog_Tdset::OnSave() {
+    const kova::ChannelLists lists = ListsAsShown();
+    // Every cell is checked first: the save writes all of them or none.
+    if (const std::optional<kova::UnsavableCell> cell = store_.FindUnsavableCell(lists)) {
+        std::fprintf(stderr, "Calib: channel configuration not saved: %s\n", cell->reason.c_str());
+        kova::dialogs().message(this, kova::unsavableCellMessage(*cell), kMessageCaption,
+                                kova::MessageIcon::Error);
+        return;
+    }
     const kova::IniWriteResult result =
-        store_.SaveChannels(deviceBox_->currentText().toStdString(), ListsAsShown());
+        store_.SaveChannels(deviceBox_->currentText().toStdString(), lists);
     if (!result) {
         // A save that did not reach the file is never reported as done.
-        kova::dialogs().message(this, "该设备通道配置保存失败：" + result.reason, kMessageCaption,
-                                kova::MessageIcon::Error);
+        kova::reportWriteFailure(this, "该设备通道配置保存失败：", result.error, result.reason,
+                                 kMessageCaption);
         return;
     }
     kova::dialogs().message(this, kSavedMessage, kMessageCaption, kova::MessageIcon::Information);

@@ -19,6 +19,7 @@
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
 #include "controls/PageKeys.h"
+#include "controls/WriteFailure.h"
 #include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
 #include "pages/Dialog_Digit.h"
@@ -449,8 +450,8 @@ void Dialog_Tdcab::OnSave() {
         kova::saveCalibTable(ini, display + std::string(kChannelSectionSuffix), rows);
     if (!saved) {
         // A table that did not reach the file is never reported as saved.
-        kova::dialogs().message(this, "该通道标定数据保存失败：" + saved.reason,
-                                std::string(kova::kPageCaption), kova::MessageIcon::Error);
+        kova::reportWriteFailure(this, "该通道标定数据保存失败：", saved.error, saved.reason,
+                                 kova::kPageCaption, rt_.AcqLog.get());
         return;
     }
     kova::dialogs().message(this, kSavedMessage, std::string(kova::kPageCaption),

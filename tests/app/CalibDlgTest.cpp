@@ -3,6 +3,7 @@
 #include "app/CalibDlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -269,6 +270,21 @@ TEST_F(CalibDlgTest, RestoreDefaultsWritesThreeKeysClosesTheModuleAndEnds) {
     EXPECT_EQ(cardEvents(), "close;open:Calib;close;");
     EXPECT_EQ(window.result(), 0);
     EXPECT_EQ(rt.MS, 20);  // the values in memory stay
+}
+
+TEST_F(CalibDlgTest, ARestoreThatCannotWriteIsNotReportedAsDoneAndTheWindowStays) {
+    const std::string before = "[CHECKPARAM]\r\nMS=20\r\n";
+    test::writeBytes(config / "Calib.ini", before);
+    ::chmod((config / "Calib.ini").c_str(), 0444);
+    CalibDlg window(rt, env, std::string_view("0,0,761,557,0"));
+    ASSERT_TRUE(window.Initialise());
+    window.OnRestoreDefaults();
+    ::chmod((config / "Calib.ini").c_str(), 0644);
+    EXPECT_EQ(test::readBytes(config / "Calib.ini"), before);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_TRUE(recorder.boxes[0].text.starts_with("默认参数没有恢复：文件只读。"))
+        << recorder.boxes[0].text;
+    EXPECT_EQ(cardEvents(), "close;open:Calib;");  // the module stays open: the window goes on
 }
 
 }  // namespace

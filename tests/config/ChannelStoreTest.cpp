@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "GbkFiles.h"
@@ -318,24 +321,70 @@ TEST_F(ChannelStoreTest, GroupedSaveLeavesTheSameBytesAsKeyByKeyWrites) {
     }
 }
 
-TEST_F(ChannelStoreTest, AKeywordTheIniLayerRefusesDoesNotStopTheOtherKeys) {
+TEST_F(ChannelStoreTest, AKeywordTheIniLayerRefusesWritesNothingAtAll) {
     // Only a hand edit can put such a keyword into a list.
     const char* file = "[台]\r\nAllTD_Dout=a=b,ok,\r\n";
     writeGbk(paths.calibIni, file);
-    TempDir other;
-    const std::string reference = other.file("Calib.ini");
-    writeGbk(reference, file);
+    const std::string before = readBytes(paths.calibIni);
 
     ChannelLists lists = store.LoadChannels("台");
     ASSERT_EQ(lists.outputs.size(), 2u);
     lists.outputs[0] = {"a=b", "1", "坏"};
     lists.outputs[1] = {"ok", "2", "好"};
-    EXPECT_FALSE(store.SaveChannels("台", lists));
-    saveKeyByKey(IniFile(reference), "台", lists);
-    EXPECT_EQ(readBytes(paths.calibIni), readBytes(reference));
-    EXPECT_EQ(calib.readString("台", "ok[About]", "", 10), "好");
-    EXPECT_EQ(store.LoadDigitalAbout(DigitalKind::Output, 1), "坏");
-    EXPECT_EQ(calib.readString("台", "AllTD_Dout", "", 100), "a=b,ok,");
+    const std::optional<UnsavableCell> cell = store.FindUnsavableCell(lists);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->list, ChannelListKind::Output);
+    EXPECT_EQ(cell->row, 0u);
+    EXPECT_EQ(cell->column, 0u);
+    const IniWriteResult saved = store.SaveChannels("台", lists);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.error, IniWriteError::BadText);
+    EXPECT_EQ(readBytes(paths.calibIni), before);
+}
+
+TEST_F(ChannelStoreTest, TheFirstCellASaveWouldRefuseIsNamedInPageOrder) {
+    struct Case {
+        const char* what;
+        std::function<void(ChannelLists&)> spoil;
+        std::optional<std::tuple<ChannelListKind, std::size_t, std::size_t>> cell;
+    };
+    const std::string emoji = "\xF0\x9F\x98\x80";  // no GBK form
+    const Case cases[] = {
+        {"clean", [](ChannelLists&) {}, std::nullopt},
+        {"description beyond GBK", [&](ChannelLists& l) { l.analog[1].About = "压" + emoji; },
+         std::tuple{ChannelListKind::Analog, 1u, 2u}},
+        {"unit beyond GBK", [&](ChannelLists& l) { l.analog[0].DanWei = emoji; },
+         std::tuple{ChannelListKind::Analog, 0u, 5u}},
+        {"line break in a number", [](ChannelLists& l) { l.outputs[0].number = "1\n2"; },
+         std::tuple{ChannelListKind::Output, 0u, 1u}},
+        {"keyword beginning with ;", [](ChannelLists& l) { l.inputs[0].keyword = ";GD"; },
+         std::tuple{ChannelListKind::Input, 0u, 0u}},
+        // Inputs come before outputs, as the page shows them.
+        {"two bad lists",
+         [&](ChannelLists& l) {
+             l.outputs[0].About = emoji;
+             l.inputs[0].About = emoji;
+         },
+         std::tuple{ChannelListKind::Input, 0u, 2u}},
+        // The save cuts a description to 99 bytes: what lies beyond is never written.
+        {"beyond the limit", [&](ChannelLists& l) { l.analog[0].About = repeat("a", 99) + emoji; },
+         std::nullopt},
+        // "=" is a key's problem only.
+        {"= in a value", [](ChannelLists& l) { l.analog[0].About = "a=b"; }, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        ChannelLists lists{
+            {analog("ZL", "3"), analog("YL", "4")}, {{"DJ", "0", "电机"}}, {{"GD", "15", "光电"}}};
+        c.spoil(lists);
+        const std::optional<UnsavableCell> cell = store.FindUnsavableCell(lists);
+        ASSERT_EQ(cell.has_value(), c.cell.has_value()) << c.what;
+        if (cell) {
+            EXPECT_EQ(std::tuple(cell->list, cell->row, cell->column), *c.cell) << c.what;
+            EXPECT_FALSE(cell->reason.empty());
+        }
+        // The save refuses exactly what the check names.
+        EXPECT_EQ(static_cast<bool>(store.SaveChannels("台", lists)), !cell) << c.what;
+    }
 }
 
 }  // namespace

@@ -5,8 +5,15 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
 #include "TdcabFixture.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/TextCodec.h"
 
 namespace kova::testing {
 namespace {
@@ -381,6 +388,38 @@ TEST_F(DialogTdcabTest, SaveWithoutAChannelOrWithoutTheFileIsRefused) {
     EXPECT_TRUE(recorder_.boxes.back().text.starts_with("该通道标定数据保存失败："))
         << recorder_.boxes.back().text;
     EXPECT_EQ(recorder_.boxes.back().icon, MessageIcon::Error);
+}
+
+// The box says in Chinese what to do; the system's own words go to the acquisition log.
+TEST_F(DialogTdcabTest, AFailedSaveSaysWhatToDoAndLogsTheDetail) {
+    Dialog_Tdcab& page = openOnDevice();
+    clickChannel(0);
+    openLog();
+    const std::string file = rt_.CalibIniPath;
+    const struct {
+        std::function<void()> spoil;
+        std::string box;
+    } cases[] = {
+        {[&] { ::chmod(file.c_str(), 0444); }, "文件只读。"},
+        {[&] { rt_.CalibIniPath = (dir_ / "missing" / "Calib.ini").string(); }, "目录不存在。"},
+    };
+    for (const auto& c : cases) {
+        c.spoil();
+        page.OnSave();
+        const std::string text = recorder_.boxes.back().text;
+        EXPECT_TRUE(text.starts_with("该通道标定数据保存失败：" + c.box)) << text;
+        EXPECT_EQ(
+            std::count_if(text.begin(), text.end(),
+                          [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); }),
+            0)
+            << text;
+        rt_.CalibIniPath = file;
+        ::chmod(file.c_str(), 0644);
+    }
+    rt_.AcqLog.reset();
+    const std::string log = gbkToUtf8(test::readBytes(dir_ / "AcqData.log"));
+    EXPECT_NE(log.find("read-only"), std::string::npos) << log;
+    EXPECT_NE(log.find("missing"), std::string::npos) << log;
 }
 
 TEST_F(DialogTdcabTest, CheckWindowRunsWithSamplingStoppedAndGetsThePageValues) {

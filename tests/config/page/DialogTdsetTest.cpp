@@ -294,6 +294,22 @@ TEST_F(DialogTdsetTest, AFailedSaveIsNotReportedAsDone) {
     EXPECT_EQ(recorder.boxes[0].icon, MessageIcon::Error);
 }
 
+TEST_F(DialogTdsetTest, ACellThatCannotBeSavedIsNamedAndNothingIsWritten) {
+    Dialog_Tdset& p = open(kTwoStations);
+    pick(*p.deviceBox(), "制动台");
+    type(*p.inputKeyword(), "新开关");
+    p.OnAddInput();
+    const std::string before = readBytes(paths.calibIni);
+    p.analogList()->SetItemText(0, 2, "左\xF0\x9F\x98\x80");  // no GBK form
+    p.OnSave();
+    ASSERT_EQ(recorder.boxes.size(), 1U);
+    EXPECT_EQ(recorder.boxes[0].text,
+              "“模拟”列表第1行第3列（通道说明）含有无法保存的字符（如换行符、生僻字或特殊符号），"
+              "请修改后重新保存。本次没有保存任何数据。");
+    EXPECT_EQ(recorder.boxes[0].icon, MessageIcon::Error);
+    EXPECT_EQ(readBytes(paths.calibIni), before) << "not even the new input";
+}
+
 TEST_F(DialogTdsetTest, AnotherDeviceDiscardsEditsWithoutAsking) {
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");

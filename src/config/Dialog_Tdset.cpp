@@ -20,6 +20,7 @@
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
 #include "controls/PageKeys.h"
+#include "controls/StaticText.h"
 #include "controls/WriteFailure.h"
 
 namespace {
@@ -72,7 +73,7 @@ Widget* place(Widget* widget, const QRect& rect) {
 // A static text is drawn from its top-left corner, so a text taller than its box (the layout lets
 // the dialog font grow it) runs downwards rather than up into the control above.
 QLabel* label(const char* text, QWidget* parent, const QRect& rect) {
-    auto* l = place(new QLabel(QString::fromUtf8(text), parent), rect);
+    auto* l = place(new CStaticText(QString::fromUtf8(text), parent), rect);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }

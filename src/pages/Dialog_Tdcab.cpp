@@ -19,6 +19,7 @@
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
 #include "controls/PageKeys.h"
+#include "controls/StaticText.h"
 #include "controls/WriteFailure.h"
 #include "pages/CalibPageWindows.h"
 #include "pages/CalibPoints.h"
@@ -165,8 +166,8 @@ void Dialog_Tdcab::BuildControls() {
     place(new QLabel(QStringLiteral("请选择该工位的一个设备："), this),
           dialogUnitRect(118, 3, 150, 9));
     deviceBox_ = place(new QComboBox(this), dialogUnitRect(118, 13, 170, 22));
-    channelCaption_ =
-        place(new QLabel(QStringLiteral("当前通道号："), this), dialogUnitRect(300, 15, 98, 20));
+    channelCaption_ = place(new CStaticText(QStringLiteral("当前通道号："), this),
+                            dialogUnitRect(300, 15, 98, 20));
     channelDisplay_ = place(new QLabel(this), dialogUnitRect(398, 15, 84, 20));
 
     channelList_ = place(new CEditListCtrl(this), dialogUnitRect(8, 42, 162, 243));

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <functional>
 
+#include "LabelClashes.h"
 #include "TdcabFixture.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/TextCodec.h"
@@ -67,6 +68,11 @@ TEST_F(DialogTdcabTest, OpensOnTheFirstStationWithoutChoosingADevice) {
     EXPECT_EQ(page.placeTimer()->interval(), 50);
     EXPECT_FALSE(page.sampleTimer()->isActive());  // sampling waits for the page to be shown
     EXPECT_TRUE(recorder_.boxes.empty());
+}
+
+TEST_F(DialogTdcabTest, NoLabelIsCutOrRunsIntoAnotherControl) {
+    Dialog_Tdcab& page = openOnDevice();
+    EXPECT_EQ(labelClashes(page), std::vector<std::string>{});
 }
 
 TEST_F(DialogTdcabTest, StationDirectoryWithOneOrNoStation) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "GbkFiles.h"
+#include "LabelClashes.h"
 #include "app/Runtime.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
@@ -359,6 +360,12 @@ TEST_F(DialogTdsetTest, ListsAndRemarksShowTheirColours) {
     EXPECT_TRUE(anyPixel(remark, [](const QColor& c) {
         return c.red() > 150 && c.green() < 70 && c.blue() < 70;
     })) << "red hint text";
+}
+
+TEST_F(DialogTdsetTest, NoLabelIsCutOrRunsIntoAnotherControl) {
+    Dialog_Tdset& p = open(kTwoStations);
+    pick(*p.deviceBox(), "制动台");
+    EXPECT_EQ(testing::labelClashes(p), std::vector<std::string>{});
 }
 
 TEST_F(DialogTdsetTest, OpensOnTheValuesTheProcessPublishes) {

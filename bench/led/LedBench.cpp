@@ -1,6 +1,8 @@
 // Write2Led round trip to a running "ledserver --headless": find the board's window, send the
 // 1224-byte block, wait for the server's answer. Reports the median and the 99th percentile of
-// single round trips in microseconds.
+// single round trips in microseconds, unpinned and with both processes on one CPU, each against
+// the floor of a bare socket round trip measured first in the same run (floor_ratio; target
+// <= 1.3).
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "calib/ClientLED.h"
+#include "platform/SocketFloor.h"
 #include "platform/WindowMessages.h"
 
 namespace {
@@ -39,7 +42,21 @@ void reportPercentiles(benchmark::State& state, std::vector<double>& micros) {
     state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
 }
 
-void BM_Write2LedRoundTrip(benchmark::State& state) {
+pid_t serverPid = -1;
+
+void BM_FloorRoundTrip(benchmark::State& state, bool oneCpu) {
+    kova::bench::runSocketFloor(state, oneCpu);
+}
+BENCHMARK_CAPTURE(BM_FloorRoundTrip, unpinned, false)
+    ->Iterations(20000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FloorRoundTrip, one_cpu, true)
+    ->Iterations(20000)
+    ->Unit(benchmark::kMicrosecond);
+
+void write2Led(benchmark::State& state, bool oneCpu) {
+    kova::bench::pinProcess(::getpid(), oneCpu);
+    kova::bench::pinProcess(serverPid, oneCpu);
     CountingStatus status;
     cClientLED led;
     led.SetStatusWindow(&status);
@@ -52,12 +69,27 @@ void BM_Write2LedRoundTrip(benchmark::State& state) {
         led.Write2Led(text.c_str());
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
+    kova::bench::pinProcess(::getpid(), false);
+    kova::bench::pinProcess(serverPid, false);
     if (status.failures > 0) {
         state.SkipWithError("the server did not take every text");
     }
     reportPercentiles(state, micros);
+    const double floor = kova::bench::floorMedianUs[oneCpu ? 1 : 0];
+    if (floor > 0 && !micros.empty()) {
+        state.counters["floor_ratio"] = micros[micros.size() / 2] / floor;
+    }
+}
+
+void BM_Write2LedRoundTrip(benchmark::State& state) {
+    write2Led(state, false);
 }
 BENCHMARK(BM_Write2LedRoundTrip)->Iterations(20000)->Unit(benchmark::kMicrosecond);
+
+void BM_Write2LedRoundTripOneCpu(benchmark::State& state) {
+    write2Led(state, true);
+}
+BENCHMARK(BM_Write2LedRoundTripOneCpu)->Iterations(20000)->Unit(benchmark::kMicrosecond);
 
 // The transport alone, with an empty message, for comparison.
 void BM_SendRoundTrip(benchmark::State& state) {
@@ -102,6 +134,7 @@ int main(int argc, char** argv) {
     }
     setenv("KOVA_WINDOWS_DIR", (fs::path(pattern) / "windows").c_str(), 1);
     const pid_t server = startServer();
+    serverPid = server;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (!(kova::windowExists("LED0") && kova::windowExists("LED1")) && Clock::now() < deadline) {
     }

@@ -1,5 +1,6 @@
 // The ini layer on a Calib.ini of 1 MiB with 500 channel sections, the size a full station's
-// file reaches. Targets: a repeated read under 2 us, the first read after a change under 10 ms,
+// file reaches. Targets: a repeated read at most 0.33 x one stat of the file measured in the same
+// run (stat_ratio), the first read after a change under 10 ms,
 // one write under 10 ms, 1000 writes grouped into one pass under 30 ms.
 
 #include <fcntl.h>
@@ -8,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -85,13 +88,23 @@ const BenchFile& benchFile() {
     return file;
 }
 
+double statNanoseconds = 0;  // the mean of BM_StatOfTheFile, for the reads after it
+
+double meanNanoseconds(std::chrono::steady_clock::time_point start, benchmark::State& state) {
+    const auto spent = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration<double, std::nano>(spent).count() /
+           static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+}
+
 void BM_StatOfTheFile(benchmark::State& state) {
-    // Every read checks the file with one stat: this machine's cost of it.
+    // A cached read used to check the file with one stat: this machine's cost of it.
     const std::string& path = benchFile().path();
     struct stat st {};
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         benchmark::DoNotOptimize(::stat(path.c_str(), &st));
     }
+    statNanoseconds = meanNanoseconds(start, state);
     state.SetLabel("the floor under a repeated read");
 }
 BENCHMARK(BM_StatOfTheFile);
@@ -100,11 +113,15 @@ void BM_RepeatedRead(benchmark::State& state) {
     benchFile().reset();
     const kova::IniFile file(benchFile().path());
     int s = 0;
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         benchmark::DoNotOptimize(file.readString(std::to_string(s), "Volt", "", 1224));
         s = (s + 37) % kSections;
     }
-    state.SetLabel("one stat, then the cached file");
+    if (statNanoseconds > 0) {
+        state.counters["stat_ratio"] = meanNanoseconds(start, state) / statNanoseconds;
+    }
+    state.SetLabel("pending change reports read, then the cached file");
 }
 BENCHMARK(BM_RepeatedRead);
 

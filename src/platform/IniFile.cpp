@@ -2,10 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -81,6 +86,170 @@ class DocumentCache {
 DocumentCache& cache() {
     static DocumentCache instance;
     return instance;
+}
+
+// File systems where a change made on another machine (or by a FUSE daemon) raises no change
+// notification here: their files are checked by stat on every read.
+bool notificationMissesChanges(long type) {
+    switch (static_cast<unsigned long>(type)) {
+        case 0x6969:      // NFS
+        case 0x517B:      // SMB
+        case 0xFF534D42:  // CIFS
+        case 0xFE534D42:  // SMB2
+        case 0x65735546:  // FUSE
+        case 0x01021997:  // 9P
+        case 0x73757245:  // Coda
+        case 0x5346414F:  // AFS
+        case 0x00C36400:  // Ceph
+        case 0x47504653:  // GPFS
+        case 0x013111A8:  // IBRIX
+        case 0x0BD00BD0:  // Lustre
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Vouches for cached files without a stat per read: the kernel reports every change to an entry
+// of a watched directory (written, renamed over or away, deleted, created, attributes changed),
+// and the pending reports are read, without waiting, before a cached version is used. A change
+// that finished before a read started is therefore seen by it. Set KOVA_INI_NOTIFY=0 to check
+// every read by stat instead.
+class ChangeWatch {
+  public:
+    // The version cached for this absolute host path when nothing touched the file since.
+    std::shared_ptr<const IniDocument> unchanged(const std::string& path) {
+        if (!enabled()) {
+            return nullptr;
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        drain();
+        const auto it = files_.find(path);
+        return it == files_.end() ? nullptr : it->second.document;
+    }
+
+    // Watches the file's directory before the file is examined. The token to hand to trust(),
+    // or -1 when notification cannot vouch for this file.
+    long arm(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        if (!enabled() || path.empty() || path[0] != '/' || slash == std::string::npos) {
+            return -1;  // a relative path follows the working directory
+        }
+        const std::string dir = slash == 0 ? "/" : path.substr(0, slash);
+        const std::string name = path.substr(slash + 1);
+        if (name.empty() || name == "." || name == "..") {
+            return -1;
+        }
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (fd_ == -2) {
+            fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        }
+        if (fd_ < 0) {
+            return -1;
+        }
+        auto it = files_.find(path);
+        if (it == files_.end() || it->second.watch < 0) {
+            struct statfs fsInfo {};
+            if (::statfs(dir.c_str(), &fsInfo) != 0 || notificationMissesChanges(fsInfo.f_type)) {
+                return -1;
+            }
+            const int watch = ::inotify_add_watch(
+                fd_, dir.c_str(),
+                IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE |
+                    IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW);
+            if (watch < 0) {
+                return -1;
+            }
+            if (it == files_.end()) {
+                if (files_.size() >= kMaxFiles) {
+                    files_.erase(files_.begin());
+                }
+                it = files_.emplace(path, Watched{}).first;
+            }
+            it->second.watch = watch;
+            it->second.name = name;
+        }
+        drain();
+        return it->second.changes;
+    }
+
+    // Caches `document` as the file's version when no change was reported since arm() gave
+    // `token`.
+    void trust(const std::string& path, long token, std::shared_ptr<const IniDocument> document) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        drain();
+        const auto it = files_.find(path);
+        if (it != files_.end() && it->second.watch >= 0 && it->second.changes == token) {
+            it->second.document = std::move(document);
+        }
+    }
+
+  private:
+    static constexpr std::size_t kMaxFiles = 32;
+
+    struct Watched {
+        int watch = -1;
+        std::string name;  // the entry in the watched directory
+        long changes = 0;
+        std::shared_ptr<const IniDocument> document;  // null: to be checked
+    };
+
+    static bool enabled() {
+        const char* setting = std::getenv("KOVA_INI_NOTIFY");
+        return setting == nullptr || std::strcmp(setting, "0") != 0;
+    }
+
+    void forget(Watched& w, bool watchGone) {
+        ++w.changes;
+        w.document.reset();
+        if (watchGone) {
+            w.watch = -1;
+        }
+    }
+
+    // Reads every pending report, without waiting.
+    void drain() {
+        alignas(inotify_event) char buffer[16384];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                // EAGAIN: all read. Anything else: nothing can be vouched for any more.
+                if (n == 0 || errno != EAGAIN) {
+                    for (auto& [path, w] : files_) {
+                        forget(w, false);
+                    }
+                }
+                return;
+            }
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                const bool overflow = (event->mask & IN_Q_OVERFLOW) != 0;
+                const bool watchGone = (event->mask & IN_IGNORED) != 0;
+                const bool wholeDirectory =
+                    overflow || watchGone || (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) != 0;
+                for (auto& [path, w] : files_) {
+                    if (overflow ||
+                        (w.watch == event->wd &&
+                         (wholeDirectory || (event->len > 0 && w.name == event->name)))) {
+                        forget(w, watchGone);
+                    }
+                }
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    int fd_ = -2;  // -2: not set up yet; -1: cannot be
+    std::unordered_map<std::string, Watched> files_;
+};
+
+ChangeWatch& changeWatch() {
+    static auto* watch = new ChangeWatch;  // never destroyed: readers may run during exit
+    return *watch;
 }
 
 const std::shared_ptr<const IniDocument>& emptyDocument() {
@@ -188,12 +357,14 @@ bool readAll(int fd, std::size_t sizeHint, std::string& out) {
 }
 
 // The parsed content of an open regular file, from the cache when this version was parsed
-// before; nullptr when it cannot be read.
-std::shared_ptr<const IniDocument> documentOf(int fd, const struct stat& st,
-                                              const std::string& key) {
+// before (unless `fromCache` is false); nullptr when it cannot be read.
+std::shared_ptr<const IniDocument> documentOf(int fd, const struct stat& st, const std::string& key,
+                                              bool fromCache = true) {
     const FileIdentity identity = identityOf(st);
-    if (auto cached = cache().find(key, identity)) {
-        return cached;
+    if (fromCache) {
+        if (auto cached = cache().find(key, identity)) {
+            return cached;
+        }
     }
     std::string bytes;
     if (!readAll(fd, static_cast<std::size_t>(st.st_size), bytes)) {
@@ -213,8 +384,18 @@ std::shared_ptr<const IniDocument> documentOf(int fd, const struct stat& st,
 std::shared_ptr<const IniDocument> currentDocument(const std::string& path) {
     // The lexical mapping is what hostPath gives whenever it exists: one stat per read.
     std::string host = lexicalHostPath(path);
+    if (auto known = changeWatch().unchanged(host)) {
+        return known;
+    }
+    // Vouched for by notification only when the lexical path names the file itself: not a
+    // symbolic link (its target's directory is not watched), not a name resolved by letter case.
+    long token = changeWatch().arm(host);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+    const bool found = !host.empty() && ::lstat(host.c_str(), &st) == 0;
+    if (!found || S_ISLNK(st.st_mode)) {
+        token = -1;
+    }
+    if (!found || (S_ISLNK(st.st_mode) && ::stat(host.c_str(), &st) != 0)) {
         host = hostPath(path).string();
         if (::stat(host.c_str(), &st) != 0) {
             return emptyDocument();
@@ -223,15 +404,24 @@ std::shared_ptr<const IniDocument> currentDocument(const std::string& path) {
     if (!S_ISREG(st.st_mode)) {
         return emptyDocument();
     }
-    if (auto cached = cache().find(host, identityOf(st))) {
-        return cached;
+    // A watched file is here because it is new to the watch or was reported changed: then its
+    // identity may not tell (a change in place that kept size and stamp), so it is read afresh.
+    const bool fromCache = token < 0;
+    auto document = fromCache ? cache().find(host, identityOf(st)) : nullptr;
+    if (!document) {
+        const Descriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return emptyDocument();
+        }
+        document = documentOf(fd.get(), st, host, fromCache);
+        if (!document) {
+            return emptyDocument();
+        }
     }
-    const Descriptor fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return emptyDocument();
+    if (token >= 0) {
+        changeWatch().trust(host, token, document);
     }
-    auto document = documentOf(fd.get(), st, host);
-    return document ? document : emptyDocument();
+    return document;
 }
 
 // A modification time no earlier version of the file had: the kernel stamps files with a coarse

@@ -104,18 +104,24 @@ std::vector<std::string> listSockets(const fs::path& dir, const std::string* key
 
 }  // namespace
 
+fs::path windowDirectoryPath() {
+    if (const char* set = envText("KOVA_WINDOWS_DIR")) {
+        return set;
+    }
+    if (const char* runtime = envText("XDG_RUNTIME_DIR")) {
+        return fs::path(runtime) / "kova" / "windows";
+    }
+    return fs::path("/tmp") / ("kova-" + std::to_string(::geteuid())) / "windows";
+}
+
 WindowDirectory openWindowDirectory() {
     WindowDirectory out;
-    std::vector<fs::path> owned;  // the directories this layer creates and must keep private
-    if (const char* set = envText("KOVA_WINDOWS_DIR")) {
-        out.path = set;
-        owned = {out.path};
-    } else if (const char* runtime = envText("XDG_RUNTIME_DIR")) {
-        out.path = fs::path(runtime) / "kova" / "windows";
-        owned = {out.path.parent_path(), out.path};
-    } else {
-        out.path = fs::path("/tmp") / ("kova-" + std::to_string(::geteuid())) / "windows";
-        owned = {out.path.parent_path(), out.path};
+    out.path = windowDirectoryPath();
+    // The directories this layer creates and must keep private: a set one alone, else the
+    // "kova" parent as well.
+    std::vector<fs::path> owned = {out.path};
+    if (envText("KOVA_WINDOWS_DIR") == nullptr) {
+        owned.insert(owned.begin(), out.path.parent_path());
     }
     for (const fs::path& dir : owned) {
         out.error = ensurePrivateDirectory(dir);

@@ -21,6 +21,9 @@ struct WindowDirectory {
     explicit operator bool() const { return error.empty(); }
 };
 
+// The directory the environment names, neither created nor checked.
+std::filesystem::path windowDirectoryPath();
+
 // Resolves, creates and checks the directory (at every call: the environment decides).
 WindowDirectory openWindowDirectory();
 

@@ -9,6 +9,7 @@
 
 #include "../platform/IniTestFiles.h"
 #include "CardSettings.h"
+#include "FerroxanRecheck.h"
 #include "SettingsWatch.h"
 #include "device/CExtModule.h"
 #include "platform/IniDocument.h"
@@ -33,15 +34,10 @@ class FerroxanTest : public ::testing::Test {
         kova::test::writeBytes(dir_ / "Ferroxan.ini", text);
         recheckSettings();
     }
-    // The card looks at its settings at most every 100 ms; an editor tells it to look now.
     void recheckSettings() {
-        if (!card_.IsLoaded()) {
-            return;
+        if (card_.IsLoaded()) {
+            kova::test::recheckFerroxanSettings(dir_ / "Ferroxan.so");
         }
-        const kova::DynamicLibrary same = kova::DynamicLibrary::open(card_.path());
-        const auto recheck = reinterpret_cast<void (*)()>(same.symbol("FerroxanRecheckSettings"));
-        ASSERT_NE(recheck, nullptr);
-        recheck();
     }
     std::string outputs() const { return kova::test::readBytes(dir_ / "FerroxanOutputs.ini"); }
 

@@ -20,7 +20,7 @@ constexpr std::size_t kFaultCount = sizeof(kFaults) / sizeof(kFaults[0]);
 
 // Room for our handler and for whichever handler a fault is passed on to (a sanitizer's report
 // needs a good deal more than the minimum).
-constexpr std::size_t kAltStackBytes = 128 * 1024;
+constexpr std::size_t kAltStackBytes = std::size_t{128} * 1024;
 
 // One guarded call in progress on this thread; calls nest.
 struct Frame {

@@ -1,6 +1,7 @@
 // Ferroxan.so: a simulated acquisition card behind the hardware module's entry points. It reads
-// what to produce from Ferroxan.ini beside itself (CardSettings.h), rereads it whenever the file
-// changes, and records the states of its digital outputs in FerroxanOutputs.ini beside it.
+// what to produce from Ferroxan.ini beside itself (CardSettings.h), rereads it when the file
+// changes (looking at most every 100 ms), and records the states of its digital outputs in
+// FerroxanOutputs.ini beside it.
 
 #include <algorithm>
 #include <array>
@@ -79,6 +80,8 @@ class Card {
         const double now = beginRead();
         counterZeroMs_.fill(now);
     }
+
+    void recheckSettings() { watch_.recheckNow(); }
 
     void setOutput(int output, bool on) {
         const bool changed = outputs_[output] != on;
@@ -187,4 +190,11 @@ FERROXAN_EXPORT void ExtOutPutDig(int output, int state) {
     }
     const std::lock_guard lock(gMutex);
     card().setOutput(output, state == 1);
+}
+
+// Makes the next read look at Ferroxan.ini at once: for tests and tools that have just edited it
+// and must not wait for the card's next look.
+FERROXAN_EXPORT void FerroxanRecheckSettings() {
+    const std::lock_guard lock(gMutex);
+    card().recheckSettings();
 }

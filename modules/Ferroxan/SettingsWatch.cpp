@@ -21,6 +21,12 @@ std::string readAll(const fs::path& file) {
 }  // namespace
 
 bool SettingsWatch::refresh() {
+    const auto now = clock_();
+    if (loaded_ && !due_ && now - lastLook_ < kCheckInterval) {
+        return false;
+    }
+    due_ = false;
+    lastLook_ = now;
     std::error_code ec;
     Stamp current;
     current.modified = fs::last_write_time(file_, ec);

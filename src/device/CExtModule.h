@@ -75,10 +75,11 @@ class CExtModule {
         }
         const auto entry = reinterpret_cast<Entry>(address);
         if constexpr (std::is_void_v<Raw>) {
-            kova::guardedCall([&] { entry(args...); });
+            kova::guardedCall(library_.code(), [&] { entry(args...); });
         } else {
             Raw raw{};
-            if (!kova::guardedCall([&] { return entry(args...); }, raw)) {
+            if (!kova::guardedCall(
+                    library_.code(), [&] { return entry(args...); }, raw)) {
                 return Defaults::failed();
             }
             return Defaults::result(raw);

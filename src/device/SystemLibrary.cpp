@@ -22,13 +22,14 @@ void toStandardError(const std::string& text) {
 
 // Calls an entry point guarded; `fallback` when it is absent or fails.
 template <class R, class... Args>
-R call(void* address, R fallback, Args... args) {
+R call(const DynamicLibrary& library, void* address, R fallback, Args... args) {
     if (address == nullptr) {
         return fallback;
     }
     const auto entry = reinterpret_cast<R (*)(Args...)>(address);
     R result = fallback;
-    if (!guardedCall([&] { return entry(args...); }, result)) {
+    if (!guardedCall(
+            library.code(), [&] { return entry(args...); }, result)) {
         return fallback;
     }
     return result;
@@ -100,19 +101,20 @@ void SystemLibrary::Unload() {
 }
 
 int SystemLibrary::GetTesvar(EnvRecord* record) {
-    return call<int>(called_[kGetTesvar], kAbsent, static_cast<void*>(record));
+    return call<int>(library_, called_[kGetTesvar], kAbsent, static_cast<void*>(record));
 }
 
 int SystemLibrary::GetVers(int which, char* buffer) {
-    return call<int>(called_[kGetVers], kAbsent, which, buffer);
+    return call<int>(library_, called_[kGetVers], kAbsent, which, buffer);
 }
 
 int SystemLibrary::GetField(const char* source, char* buffer, int field) {
-    return call<int>(called_[kGetField], kAbsent, source, buffer, field);
+    return call<int>(library_, called_[kGetField], kAbsent, source, buffer, field);
 }
 
 float SystemLibrary::Filter_1(int slot, float value, float coefficient) {
-    return call<float>(called_[kFilter1], static_cast<float>(kAbsent), slot, value, coefficient);
+    return call<float>(library_, called_[kFilter1], static_cast<float>(kAbsent), slot, value,
+                       coefficient);
 }
 
 }  // namespace kova

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -40,6 +41,33 @@ fs::path libraryFileContaining(const void* address) {
     return ec ? fs::path(info.dli_fname) : file;
 }
 
+namespace {
+
+struct CodeSearch {
+    const link_map* library;
+    std::vector<CodeRange>* ranges;
+};
+
+// The executable load segments of the library whose link map is `search->library`.
+int collectCode(dl_phdr_info* info, std::size_t /*size*/, void* raw) {
+    auto* search = static_cast<CodeSearch*>(raw);
+    const char* name = info->dlpi_name != nullptr ? info->dlpi_name : "";
+    const char* wanted = search->library->l_name != nullptr ? search->library->l_name : "";
+    if (info->dlpi_addr != search->library->l_addr || std::strcmp(name, wanted) != 0) {
+        return 0;
+    }
+    for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+        if (segment.p_type == PT_LOAD && (segment.p_flags & PF_X) != 0) {
+            const std::uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+            search->ranges->push_back(CodeRange{begin, begin + segment.p_memsz});
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
 DynamicLibrary::~DynamicLibrary() {
     close();
 }
@@ -47,7 +75,8 @@ DynamicLibrary::~DynamicLibrary() {
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)),
       linkMap_(std::exchange(other.linkMap_, nullptr)),
-      error_(std::move(other.error_)) {}
+      error_(std::move(other.error_)),
+      codeRanges_(std::move(other.codeRanges_)) {}
 
 DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
     if (this != &other) {
@@ -55,6 +84,7 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
         handle_ = std::exchange(other.handle_, nullptr);
         linkMap_ = std::exchange(other.linkMap_, nullptr);
         error_ = std::move(other.error_);
+        codeRanges_ = std::move(other.codeRanges_);
     }
     return *this;
 }
@@ -83,6 +113,8 @@ DynamicLibrary DynamicLibrary::open(std::string_view moduleName) {
     }
     library.handle_ = handle;
     library.linkMap_ = linkMap;
+    CodeSearch search{static_cast<const link_map*>(linkMap), &library.codeRanges_};
+    dl_iterate_phdr(collectCode, &search);
     return library;
 }
 
@@ -108,6 +140,7 @@ void DynamicLibrary::close() {
         dlclose(handle_);
         handle_ = nullptr;
         linkMap_ = nullptr;
+        codeRanges_.clear();
     }
 }
 

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/GuardedCall.h"
 
 namespace kova {
 
@@ -38,6 +41,10 @@ class DynamicLibrary {
     // missing: a module lacking "Close" must not hand out someone else's.
     void* symbol(const char* name) const;
 
+    // The library's own code, for guarded calls into it: a fault counts as the module's only
+    // there. Empty when it is not open.
+    GuardedCode code() const { return GuardedCode{codeRanges_, false}; }
+
     // Releases the library; does nothing when it is not open.
     void close();
 
@@ -48,6 +55,7 @@ class DynamicLibrary {
     void* handle_ = nullptr;
     void* linkMap_ = nullptr;
     std::string error_;
+    std::vector<CodeRange> codeRanges_;
 };
 
 }  // namespace kova

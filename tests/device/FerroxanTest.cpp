@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <set>
@@ -8,6 +9,8 @@
 
 #include "../platform/IniTestFiles.h"
 #include "CardSettings.h"
+#include "FerroxanRecheck.h"
+#include "SettingsWatch.h"
 #include "device/CExtModule.h"
 #include "platform/IniDocument.h"
 
@@ -29,6 +32,12 @@ class FerroxanTest : public ::testing::Test {
     }
     void writeSettings(const std::string& text) {
         kova::test::writeBytes(dir_ / "Ferroxan.ini", text);
+        recheckSettings();
+    }
+    void recheckSettings() {
+        if (card_.IsLoaded()) {
+            kova::test::recheckFerroxanSettings(dir_ / "Ferroxan.so");
+        }
     }
     std::string outputs() const { return kova::test::readBytes(dir_ / "FerroxanOutputs.ini"); }
 
@@ -188,6 +197,36 @@ TEST_F(FerroxanTest, ASettingsChangeIsSeenByTheNextRead) {
     card_.ExtGetAnalog(1, &sample, 1);
     EXPECT_EQ(sample, 2.5f);
     fs::remove(dir_ / "Ferroxan.ini");
+    recheckSettings();
     card_.ExtGetAnalog(1, &sample, 1);
     EXPECT_EQ(sample, 0.0f);
+}
+
+TEST(SettingsWatchTest, LooksAtTheFileAtMostEveryCheckInterval) {
+    using std::chrono::milliseconds;
+    kova::test::TempDir dir;
+    const fs::path file = dir / "Ferroxan.ini";
+    kova::test::writeBytes(file, "[Analog1]\nLevel=1.25\n");
+    std::chrono::steady_clock::time_point now{};
+    SettingsWatch watch(file, [&now] { return now; });
+    ASSERT_TRUE(watch.refresh());
+    EXPECT_EQ(watch.settings().analog[1].level, 1.25);
+
+    // An edit becomes visible at the first look 100 ms after the previous one.
+    kova::test::writeBytes(file, "[Analog1]\nLevel=2.50\n");
+    for (const auto& [at, seen] : {std::pair{milliseconds(0), false},
+                                   {milliseconds(99), false},
+                                   {milliseconds(100), true},
+                                   {milliseconds(150), false}}) {
+        now = std::chrono::steady_clock::time_point{} + at;
+        EXPECT_EQ(watch.refresh(), seen) << at.count();
+    }
+    EXPECT_EQ(watch.settings().analog[1].level, 2.5);
+
+    // recheckNow makes the very next refresh look.
+    kova::test::writeBytes(file, "[Analog1]\nLevel=3.75\n");
+    watch.recheckNow();
+    EXPECT_TRUE(watch.refresh());
+    EXPECT_EQ(watch.settings().analog[1].level, 3.75);
+    EXPECT_FALSE(watch.refresh());
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/DynamicLibrary.h"
 
@@ -70,27 +72,30 @@ TEST(GuardedCallTest, RealFaultsInsideAModuleBecomeFailures) {
     }
 }
 
-TEST(GuardedCallTest, PreviousHandlersAreBackAfterEveryCall) {
-    struct sigaction mine {};
-    mine.sa_handler = markingHandler;
-    sigemptyset(&mine.sa_mask);
-    struct sigaction saved[2]{};
-    sigaction(SIGFPE, &mine, &saved[0]);
-    sigaction(SIGBUS, &mine, &saved[1]);
+TEST(GuardedCallTest, FaultsOutsideAGuardGoToTheHandlerThatWasThereBefore) {
+    // In a fresh process, so that the handler below is the one the guard finds at its first call.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            struct sigaction mine {};
+            mine.sa_handler = markingHandler;
+            sigemptyset(&mine.sa_mask);
+            sigaction(SIGFPE, &mine, nullptr);
+            sigaction(SIGBUS, &mine, nullptr);
 
-    EXPECT_TRUE(kova::guardedCall([] {}));
-    EXPECT_EQ(currentHandler(SIGFPE), reinterpret_cast<void*>(markingHandler));
-    EXPECT_FALSE(kova::guardedCall([] { raise(SIGFPE); }));
-    EXPECT_EQ(currentHandler(SIGFPE), reinterpret_cast<void*>(markingHandler));
-    EXPECT_EQ(currentHandler(SIGBUS), reinterpret_cast<void*>(markingHandler));
-
-    // Outside a guard the process's own handler gets the signal again.
-    marker = 0;
-    raise(SIGBUS);
-    EXPECT_EQ(marker, 1);
-
-    sigaction(SIGFPE, &saved[0], nullptr);
-    sigaction(SIGBUS, &saved[1], nullptr);
+            bool guarded = kova::guardedCall([] {});
+            guarded = !kova::guardedCall([] { raise(SIGFPE); }) && guarded;
+            const bool stayed = currentHandler(SIGBUS) != reinterpret_cast<void*>(markingHandler);
+            // The guard's handlers stay for the process; outside a guard the process's own
+            // handler still gets the signal.
+            marker = 0;
+            raise(SIGBUS);
+            const bool passedOn = marker == 1;
+            marker = 0;
+            raise(SIGFPE);
+            std::exit(guarded && stayed && passedOn && marker == 1 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(GuardedCallTest, NestedCallsFailOnlyAsFarAsTheInnerGuard) {
@@ -115,6 +120,76 @@ TEST(GuardedCallTest, AFaultOutsideAGuardStillEndsTheProcess) {
             int ignored = 0;
             kova::guardedCall([probe] { return probe(300); }, ignored);
             probe(300);  // unguarded
+        },
+        "");
+}
+
+TEST(GuardedCallTest, AFaultCountsOnlyInsideTheCalledModulesOwnCode) {
+    const kova::DynamicLibrary nullDeref = kova::DynamicLibrary::open(KOVA_TEST_NULL_DEREF_CARD);
+    const kova::DynamicLibrary dividing = kova::DynamicLibrary::open(KOVA_TEST_DIVIDING_CARD);
+    ASSERT_TRUE(nullDeref.isOpen() && dividing.isOpen());
+    for (const kova::DynamicLibrary* module : {&nullDeref, &dividing}) {
+        ASSERT_FALSE(module->code().ranges.empty());
+        int result = -1;
+        EXPECT_FALSE(kova::guardedCall(
+            module->code(), [probe = faultingEntry(*module)] { return probe(300); }, result));
+        EXPECT_EQ(result, -1);
+    }
+
+    // The division faults in code the guard does not answer for: the process ends.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            int ignored = 0;
+            kova::guardedCall(
+                nullDeref.code(), [probe = faultingEntry(dividing)] { return probe(300); },
+                ignored);
+        },
+        "");
+    // So does our own code faulting while the module's call runs (a nested event loop, say).
+    EXPECT_DEATH(
+        {
+            kova::guardedCall(nullDeref.code(), [] { raise(SIGSEGV); });
+            std::exit(0);
+        },
+        "");
+}
+
+TEST(GuardedCallTest, AStackOverflowInAModuleBecomesAFailure) {
+    const kova::DynamicLibrary module = kova::DynamicLibrary::open(KOVA_TEST_OVERFLOWING_CARD);
+    ASSERT_TRUE(module.isOpen()) << module.error();
+    const Probe probe = faultingEntry(module);
+    for (int round = 0; round < 2; ++round) {
+        int result = -1;
+        EXPECT_FALSE(kova::guardedCall(
+            module.code(), [probe] { return probe(300); }, result));
+        EXPECT_EQ(result, -1);
+    }
+}
+
+TEST(GuardedCallTest, EachThreadIsGuardedOnItsOwn) {
+    const kova::DynamicLibrary module = kova::DynamicLibrary::open(KOVA_TEST_NULL_DEREF_CARD);
+    ASSERT_TRUE(module.isOpen()) << module.error();
+    const Probe probe = faultingEntry(module);
+    bool otherReturned = true;
+    std::thread other([&] {
+        int result = 0;
+        otherReturned = kova::guardedCall(
+            module.code(), [probe] { return probe(300); }, result);
+    });
+    other.join();
+    EXPECT_FALSE(otherReturned);
+
+    // A fault on a thread outside any guard ends the process, even while this thread is inside
+    // a guarded call into the very module that faults.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            kova::guardedCall(module.code(), [probe] {
+                std::thread unguarded([probe] { probe(300); });
+                unguarded.join();
+            });
+            std::exit(0);
         },
         "");
 }

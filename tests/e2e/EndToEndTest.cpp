@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../device/FerroxanRecheck.h"
 #include "../platform/IniTestFiles.h"
 #include "app/Runtime.h"
 #include "calib/Calib.h"
@@ -84,6 +85,7 @@ TEST(EndToEndTest, ADeclaredChannelCalibratedOnTheCardReadsBackThroughLibCalib) 
     page.trueValueField()->setText(QStringLiteral("500"));
     page.OnAdd();
     writeCard(dir.path(), "2.5");
+    test::recheckFerroxanSettings(dir / "Ferroxan.so");
     EXPECT_EQ(settledVoltage(page), "2.500");
     page.trueValueField()->setText(QStringLiteral("1000"));
     page.OnAdd();

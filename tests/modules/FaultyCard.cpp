@@ -1,5 +1,6 @@
-// A test module whose entry points fail inside the call, built three times: dereferencing null
-// (FAULT_NULL), throwing (FAULT_THROW) and dividing by zero (FAULT_DIVIDE). ExtInPutDig and
+// A test module whose entry points fail inside the call, built four times: dereferencing null
+// (FAULT_NULL), throwing (FAULT_THROW), dividing by zero (FAULT_DIVIDE) and running out of stack
+// (FAULT_OVERFLOW). ExtInPutDig and
 // ExtRelease work, so a test can see that calls after a failure still reach the module. With
 // PASSWORD_BOX it is also a password-box component whose ExtDoModal fails the same way.
 // Built without sanitizers: the faults must reach the loader, not a sanitizer report.
@@ -9,6 +10,19 @@
 #define TEST_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
+
+#if defined(FAULT_OVERFLOW)
+volatile bool gDeeper = true;  // unknown to the compiler, so the recursion stays a recursion
+
+[[gnu::noinline]] int descend(int depth) {
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    if (!gDeeper) {
+        return frame[0];
+    }
+    return descend(depth + 1) + frame[0];
+}
+#endif
 
 [[gnu::noinline]] int fail() {
 #if defined(FAULT_NULL)
@@ -21,6 +35,8 @@ namespace {
     volatile int dividend = 7;
     volatile int zero = 0;
     return dividend / zero;
+#elif defined(FAULT_OVERFLOW)
+    return descend(0);
 #else
 #error "choose a fault"
 #endif

@@ -1,8 +1,13 @@
 #include "calib/WMATH.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
+#include <unordered_map>
 
 #include "calib/CalibConfigDir.h"
 #include "calib/CalibList.h"
@@ -20,15 +25,77 @@ std::string calibIniPath(std::string_view configDir) {
     return path;
 }
 
-void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
+namespace {
+
+// A channel's two lists as parsed from one version of Calib.ini.
+struct ParsedTable {
+    int voltCount = 0;
+    int dataCount = 0;
+    std::array<float, kCalibTablePoints> volt{};
+    std::array<float, kCalibTablePoints> data{};
+};
+
+// The tables parsed from the version of the file last read. A repeated read of an unchanged file
+// gets the same document back, so its hundred numbers need not be parsed again; holding the
+// document keeps its address from naming another version.
+class ParsedTables {
+  public:
+    std::optional<ParsedTable> find(const std::shared_ptr<const IniDocument>& file, int channel) {
+        const std::lock_guard lock(mutex_);
+        if (file != file_) {
+            return std::nullopt;
+        }
+        const auto it = tables_.find(channel);
+        return it == tables_.end() ? std::nullopt : std::optional(it->second);
+    }
+
+    void store(const std::shared_ptr<const IniDocument>& file, int channel,
+               const ParsedTable& table) {
+        const std::lock_guard lock(mutex_);
+        if (file != file_ || tables_.size() >= kMaxChannels) {
+            file_ = file;
+            tables_.clear();
+        }
+        tables_[channel] = table;
+    }
+
+  private:
+    static constexpr std::size_t kMaxChannels = 1024;  // about 400 KiB at most
+    std::mutex mutex_;
+    std::shared_ptr<const IniDocument> file_;
+    std::unordered_map<int, ParsedTable> tables_;
+};
+
+ParsedTables& parsedTables() {
+    static auto* tables = new ParsedTables;  // never destroyed: sibling programs read at exit
+    return *tables;
+}
+
+ParsedTable parseTable(const IniDocument& file, int channel) {
     const std::string section = calibSectionName(channel);
+    const std::string volt = file.readString(section, "Volt", "", kCalibValueBuffer);
+    const std::string data = file.readString(section, "Data", "", kCalibValueBuffer);
+    ParsedTable parsed;
+    parsed.voltCount = parseCalibList(volt, std::span(parsed.volt));
+    parsed.dataCount = parseCalibList(data, std::span(parsed.data));
+    return parsed;
+}
+
+}  // namespace
+
+void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
     // Both keys from one version of the file: a writer replacing the table between two reads
     // would otherwise pair one table's voltages with another's true values.
     const auto file = ini.snapshot();
-    const std::string volt = file->readString(section, "Volt", "", kCalibValueBuffer);
-    const std::string data = file->readString(section, "Data", "", kCalibValueBuffer);
-    parseCalibList(volt, std::span(table.volt));
-    table.count = parseCalibList(data, std::span(table.data));
+    std::optional<ParsedTable> parsed = parsedTables().find(file, channel);
+    if (!parsed) {
+        parsed = parseTable(*file, channel);
+        parsedTables().store(file, channel, *parsed);
+    }
+    // Only the entries read are written: the others keep what the caller's table held.
+    std::copy_n(parsed->volt.begin(), parsed->voltCount, table.volt);
+    std::copy_n(parsed->data.begin(), parsed->dataCount, table.data);
+    table.count = parsed->dataCount;
 }
 
 namespace {

@@ -78,6 +78,26 @@ TEST(GetCalibArrayTest, CountsTheTrueValuesAndKeepsUnreadVoltages) {
     EXPECT_EQ(readFrom(ini, 7).count, 0);  // a saved empty table
 }
 
+// A repeated read of an unchanged file reuses what it parsed: it must still write only the
+// entries read, and a changed file must be read again.
+TEST(GetCalibArrayTest, RepeatedReadsLeaveUnreadEntriesAndSeeEveryChange) {
+    CalibDir dir;
+    const std::string ini = dir.writeCalibIni("[5通道]\r\nVolt=1.000,\r\nData=10.000,20.000,\r\n");
+    CalibTable mine;
+    for (const float unread : {7.0f, 8.0f}) {
+        mine.volt[1] = unread;
+        const CalibTable t = readFrom(ini, 5, mine);
+        EXPECT_EQ(t.count, 2);
+        EXPECT_EQ(t.volt[0], 1.0f);
+        EXPECT_EQ(t.volt[1], unread);  // not read: the caller's
+    }
+    dir.writeCalibIni("[5通道]\r\nVolt=1.000,2.000,\r\nData=10.000,\r\n");
+    const CalibTable changed = readFrom(ini, 5, mine);
+    EXPECT_EQ(changed.count, 1);
+    EXPECT_EQ(changed.volt[1], 2.0f);
+    EXPECT_EQ(readFrom(ini, 6, mine).count, 0);  // another channel of the same version
+}
+
 TEST(GetCalibArrayTest, HandEditedValuesStayInsideTheTable) {
     CalibDir dir;
     std::string sixty;

@@ -2,41 +2,30 @@
 # (GetCalibArray and GetTrueDat with C linkage, the classes cClientLED and CHardWare); everything
 # else is hidden, standard-library instantiations included (version script).
 #
-# The exported units are compiled here with the library's visibility; what they use comes from the
-# static subsystem libraries.
-add_library(CalibLib SHARED
-  ${CMAKE_CURRENT_LIST_DIR}/calib/WMATH.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/calib/CalibList.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/calib/CalibConfigDir.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/device/HardWare.cpp)
+# The exported units are compiled once (the kova_*_api object libraries, hidden visibility) and
+# their objects are the same ones the static core holds; what they use comes from the static
+# libraries below them. Our own programs never load this library.
+get_property(calib_api_libraries GLOBAL PROPERTY KOVA_API_LIBRARIES)
+add_library(CalibLib SHARED)
+foreach(api IN LISTS calib_api_libraries)
+  target_sources(CalibLib PRIVATE $<TARGET_OBJECTS:${api}>)
+endforeach()
 add_library(Calib::Calib ALIAS CalibLib)
-kova_warnings(CalibLib)
 set_target_properties(CalibLib PROPERTIES
   OUTPUT_NAME Calib
   EXPORT_NAME Calib
   VERSION ${PROJECT_VERSION}
   SOVERSION ${PROJECT_VERSION_MAJOR}
-  C_VISIBILITY_PRESET hidden
-  CXX_VISIBILITY_PRESET hidden
-  VISIBILITY_INLINES_HIDDEN ON
+  LINKER_LANGUAGE CXX
   LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/calib/libCalib.map)
-target_compile_definitions(CalibLib PRIVATE CALIB_BUILDING_LIBRARY)
-# The conversion rounds where its formulas say and nowhere else: a fused multiply-add would give
-# other digits than the line's programs get.
-target_compile_options(CalibLib PRIVATE -ffp-contract=off)
-target_include_directories(CalibLib
-  PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
-         $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
-  PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(CalibLib INTERFACE
+  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 target_link_libraries(CalibLib PRIVATE kova_device kova_platform)
 target_link_options(CalibLib PRIVATE
   "LINKER:--version-script=${CMAKE_CURRENT_LIST_DIR}/calib/libCalib.map")
 if(NOT KOVA_SANITIZE)
   target_link_options(CalibLib PRIVATE "LINKER:--no-undefined")
-endif()
-if(TARGET kova_led)
-  # The LED client is all public API; its objects are pulled in whole.
-  target_link_libraries(CalibLib PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,kova_led>")
 endif()
 
 # Installation: the library, the public headers, a CMake package and a pkg-config file, all in the
@@ -45,7 +34,11 @@ include(CMakePackageConfigHelpers)
 install(TARGETS CalibLib EXPORT CalibTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT calib NAMELINK_COMPONENT calib
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-file(GLOB calib_public_headers ${PROJECT_SOURCE_DIR}/include/calib/*.h)
+set(calib_public_headers
+  ${PROJECT_SOURCE_DIR}/include/calib/Calib.h
+  ${PROJECT_SOURCE_DIR}/include/calib/ClientLED.h
+  ${PROJECT_SOURCE_DIR}/include/calib/Export.h
+  ${PROJECT_SOURCE_DIR}/include/calib/HardWare.h)
 install(FILES ${calib_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/calib COMPONENT calib)
 
 set(calib_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Calib)

@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/Runtime.h"
 #include "calib/BenchFiles.h"
 #include "pages/Dialog_Check.h"
 #include "platform/SocketFloor.h"
 #include "platform/TextCodec.h"
 #include "platform/WindowReceiver.h"
+#include "runtime/Runtime.h"
 
 namespace {
 

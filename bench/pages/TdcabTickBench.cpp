@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/Runtime.h"
 #include "calib/BenchFiles.h"
 #include "calib/MathHD.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
 #include "platform/TextCodec.h"
+#include "runtime/Runtime.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "LoginDialog.h"
-#include "app/LoginRecord.h"
+#include "dialogs/logic/LoginRecord.h"
 
 #define PASSWORDBOX_EXPORT extern "C" __attribute__((visibility("default")))
 

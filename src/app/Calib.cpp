@@ -7,10 +7,10 @@
 #include <optional>
 
 #include "app/CalibDlg.h"
-#include "app/CommandLine.h"
 #include "app/Screenshots.h"
-#include "app/StartUp.h"
 #include "controls/Dialogs.h"
+#include "runtime/CommandLine.h"
+#include "runtime/StartUp.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv

@@ -11,19 +11,19 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppIcon.h"
-#include "app/CommandLine.h"
-#include "app/StartUp.h"
-#include "app/StartupPassword.h"
 #include "app/StatusLine.h"
-#include "config/Dialog_Tdset.h"
 #include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
 #include "controls/MoveControl.h"
 #include "controls/TabSheet.h"
 #include "controls/WriteFailure.h"
+#include "dialogs/StartupPassword.h"
 #include "pages/Dialog_Tdcab.h"
+#include "pages/Dialog_Tdset.h"
 #include "platform/WindowMessages.h"
-#include "platform/WindowReceiverQt.h"
+#include "platform/qt/WindowReceiverQt.h"
+#include "runtime/CommandLine.h"
+#include "runtime/StartUp.h"
 
 namespace {
 

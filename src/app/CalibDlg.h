@@ -9,10 +9,10 @@
 #include <optional>
 #include <string_view>
 
-#include "app/LoginRecord.h"
-#include "app/Runtime.h"
 #include "device/EnvRecord.h"
+#include "dialogs/logic/LoginRecord.h"
 #include "platform/WindowFrame.h"
+#include "runtime/Runtime.h"
 
 class CMoveControl;
 class CTabSheet;

@@ -7,10 +7,10 @@
 #include <cstdio>
 
 #include "app/CalibDlg.h"
-#include "config/Dialog_Tdset.h"
 #include "controls/EditListCtrl.h"
 #include "controls/TabSheet.h"
 #include "pages/Dialog_Tdcab.h"
+#include "pages/Dialog_Tdset.h"
 
 namespace kova {
 namespace {

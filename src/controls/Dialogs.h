@@ -5,19 +5,12 @@
 
 #include <string>
 
+#include "controls/logic/MessageIcon.h"
+
 class QDialog;
 class QWidget;
 
 namespace kova {
-
-// The icon of a message box, as the Windows message-box kinds name them.
-enum class MessageIcon {
-    None,
-    Information,  // asterisk / information
-    Exclamation,  // exclamation / warning
-    Error,        // hand / stop / error
-    Question,
-};
 
 // Caption of every confirmation the tool asks.
 inline constexpr const char* kConfirmCaption = "提示";

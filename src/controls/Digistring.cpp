@@ -5,7 +5,7 @@
 #include <QPolygon>
 #include <algorithm>
 
-#include "controls/DigistringGeometry.h"
+#include "controls/logic/DigistringGeometry.h"
 #include "controls/memdc.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/DigitCell.h"
+#include "controls/logic/DigitCell.h"
 
 class CDigiString : public QWidget {
     Q_OBJECT

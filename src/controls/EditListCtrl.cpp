@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "controls/CellEditGeometry.h"
 #include "controls/InPlaceEdit.h"
+#include "controls/logic/CellEditGeometry.h"
 
 namespace {
 

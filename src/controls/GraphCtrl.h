@@ -13,7 +13,7 @@
 #include <array>
 #include <string>
 
-#include "controls/GraphGeometry.h"
+#include "controls/logic/GraphGeometry.h"
 
 class QLabel;
 

@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QString>
 
-#include "controls/CellEditGeometry.h"
 #include "controls/EditListCtrl.h"
+#include "controls/logic/CellEditGeometry.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <QSize>
 #include <optional>
 
-#include "controls/ControlLayout.h"
 #include "controls/DialogFontSettings.h"
+#include "controls/logic/ControlLayout.h"
 
 class QComboBox;
 class QWidget;

@@ -4,7 +4,7 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
-#include "controls/ControlLayout.h"
+#include "controls/logic/ControlLayout.h"
 
 namespace {
 

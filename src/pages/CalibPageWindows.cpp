@@ -1,11 +1,11 @@
 #include "pages/CalibPageWindows.h"
 
-#include "app/Runtime.h"
 #include "config/ChannelStore.h"
 #include "controls/Dialogs.h"
 #include "pages/Dialog_Check.h"
 #include "pages/Dialog_Digit.h"
 #include "pages/Dialog_Tdcab.h"
+#include "runtime/Runtime.h"
 
 namespace kova {
 

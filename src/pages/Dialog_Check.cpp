@@ -10,8 +10,6 @@
 #include <cstdio>
 #include <iterator>
 
-#include "app/Dialog_CheckSet.h"
-#include "app/Runtime.h"
 #include "calib/ReadingChain.h"
 #include "calib/SampleBuffer.h"
 #include "calib/WMATH.h"
@@ -22,13 +20,15 @@
 #include "controls/EditListCtrl.h"
 #include "controls/GraphCtrl.h"
 #include "controls/MoveControl.h"
-#include "pages/CalibPageSampler.h"
-#include "pages/CalibPoints.h"
-#include "pages/CheckReadout.h"
+#include "dialogs/Dialog_CheckSet.h"
 #include "pages/PageFonts.h"
+#include "pages/logic/CalibPageSampler.h"
+#include "pages/logic/CalibPoints.h"
+#include "pages/logic/CheckReadout.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextCodec.h"
+#include "runtime/Runtime.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "DataDeal.h"
-#include "app/Dialog_Password.h"
 #include "config/ChannelRecords.h"
-#include "pages/CheckFile.h"
+#include "dialogs/Dialog_Password.h"
+#include "pages/logic/CheckFile.h"
 
 class CDigiString;
 class CEditListCtrl;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Runtime.h"
 #include "calib/MathHD.h"
 #include "config/ChannelRows.h"
 #include "controls/DialogUnits.h"
@@ -22,12 +21,13 @@
 #include "controls/StaticText.h"
 #include "controls/WriteFailure.h"
 #include "pages/CalibPageWindows.h"
-#include "pages/CalibPoints.h"
 #include "pages/Dialog_Digit.h"
 #include "pages/PageFonts.h"
 #include "pages/PageImages.h"
+#include "pages/logic/CalibPoints.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
+#include "runtime/Runtime.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "calib/CalibSave.h"
 #include "config/ChannelStore.h"
-#include "pages/CalibPageSampler.h"
+#include "pages/logic/CalibPageSampler.h"
 
 class CEditListCtrl;
 class CMoveControl;

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "../platform/IniTestFiles.h"
-#include "config/Dialog_Tdset.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/TabSheet.h"
 #include "pages/Dialog_Digit.h"
 #include "pages/Dialog_Tdcab.h"
+#include "pages/Dialog_Tdset.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/TextCodec.h"
 #include "platform/WindowMessages.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "controls/Digistring.h"
-#include "controls/DigistringGeometry.h"
+#include "controls/logic/DigistringGeometry.h"
 
 namespace {
 

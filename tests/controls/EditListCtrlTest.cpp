@@ -11,9 +11,9 @@
 #include <functional>
 #include <memory>
 
-#include "controls/CellEditGeometry.h"
 #include "controls/EditListCtrl.h"
 #include "controls/InPlaceEdit.h"
+#include "controls/logic/CellEditGeometry.h"
 
 namespace {
 

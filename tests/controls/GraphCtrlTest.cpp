@@ -10,7 +10,7 @@
 #include <string>
 
 #include "controls/GraphCtrl.h"
-#include "controls/GraphGeometry.h"
+#include "controls/logic/GraphGeometry.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <memory>
 
-#include "controls/ControlLayout.h"
 #include "controls/EditListCtrl.h"
 #include "controls/MoveControl.h"
+#include "controls/logic/ControlLayout.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <memory>
 
-#include "controls/ControlLayout.h"
 #include "controls/TabSheet.h"
+#include "controls/logic/ControlLayout.h"
 
 namespace {
 

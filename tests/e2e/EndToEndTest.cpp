@@ -10,14 +10,14 @@
 
 #include "../device/FerroxanRecheck.h"
 #include "../platform/IniTestFiles.h"
-#include "app/Runtime.h"
 #include "calib/Calib.h"
-#include "config/Dialog_Tdset.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
+#include "pages/Dialog_Tdset.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/IniFile.h"
+#include "runtime/Runtime.h"
 
 namespace fs = std::filesystem;
 

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "../platform/IniTestFiles.h"
-#include "app/Runtime.h"
 #include "controls/DialogsRecorder.h"
 #include "led/LedProtocol.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/IniFile.h"
 #include "platform/WindowReceiver.h"
+#include "runtime/Runtime.h"
 
 namespace kova::testing {
 

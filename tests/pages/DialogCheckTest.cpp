@@ -9,11 +9,11 @@
 #include <filesystem>
 
 #include "CheckFixture.h"
-#include "app/Dialog_CheckSet.h"
-#include "app/MaintenancePassword.h"
 #include "controls/Digistring.h"
 #include "controls/EditListCtrl.h"
 #include "controls/GraphCtrl.h"
+#include "dialogs/Dialog_CheckSet.h"
+#include "dialogs/logic/MaintenancePassword.h"
 #include "pages/Dialog_Check.h"
 
 namespace kova::testing {

@@ -13,11 +13,11 @@
 #include <string>
 
 #include "../platform/IniTestFiles.h"
-#include "app/Runtime.h"
 #include "calib/MathHD.h"
 #include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
+#include "runtime/Runtime.h"
 
 namespace kova::testing {
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <memory>
 
-#include "platform/WindowReceiverQt.h"
+#include "platform/qt/WindowReceiverQt.h"
 
 namespace kova {
 

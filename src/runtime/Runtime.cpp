@@ -1,0 +1,26 @@
+#include "runtime/Runtime.h"
+
+#include <algorithm>
+
+namespace kova {
+
+void FileCloser::operator()(std::FILE* file) const {
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+}
+
+int boundedPeriodMs(int ms) {
+    return std::max(ms, kShortestPeriodMs);
+}
+
+int boundedSlidingLength(int hdnum) {
+    return std::min(hdnum, kLongestSlidingAverage);
+}
+
+Runtime& runtime() {
+    static Runtime instance;
+    return instance;
+}
+
+}  // namespace kova

@@ -2,4 +2,4 @@
 // The exported record CHardWare. Its declaration is public, in the headers sibling programs
 // compile against; this is its place among the device sources.
 
-#include "../../include/calib/HardWare.h"
+#include "calib/HardWare.h"

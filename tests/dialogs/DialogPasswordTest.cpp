@@ -26,39 +26,6 @@ class DialogPasswordTest : public ::testing::Test {
     Dialog_Password prompt{nullptr, [this] { return hour; }};
 };
 
-TEST_F(DialogPasswordTest, PasswordIsPrefixAndHourWithoutLeadingZero) {
-    EXPECT_EQ(kMaintenancePrefix.size(), 2u);
-    const std::string prefix(kMaintenancePrefix);
-    EXPECT_EQ(maintenancePassword(0), prefix + "0");
-    EXPECT_EQ(maintenancePassword(9), prefix + "9");
-    EXPECT_EQ(maintenancePassword(23), prefix + "23");
-}
-
-TEST_F(DialogPasswordTest, ComparisonIgnoresCaseButNothingElse) {
-    const std::string upper =
-        QString::fromStdString(std::string(kMaintenancePrefix)).toUpper().toStdString();
-    struct Case {
-        std::string typed;
-        int hour;
-        bool accepted;
-    };
-    const Case cases[] = {
-        {upper + "7", 7, true},
-        {std::string(1, kMaintenancePrefix[0]) + upper.substr(1) + "15", 15, true},
-        {upper + "07", 7, false},  // no leading zero
-        {upper + "0", 0, true},
-        {upper + "00", 0, false},
-        {upper + "7 ", 7, false},
-        {upper, 7, false},
-        {upper + "1", 10, false},
-        {"", 0, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(isMaintenancePassword(c.typed, c.hour), c.accepted)
-            << "typed \"" << c.typed << "\" at hour " << c.hour;
-    }
-}
-
 TEST_F(DialogPasswordTest, UpperCasePasswordOfTheHourIsAccepted) {
     prompt.show();
     prompt.passwordField()->setText(QString::fromStdString(password(9)));

@@ -1,7 +1,6 @@
 #include "OutputsFile.h"
 
-#include <fstream>
-#include <system_error>
+#include "platform/AtomicFile.h"
 
 namespace fs = std::filesystem;
 
@@ -16,18 +15,7 @@ std::string outputsText(const OutputStates& outputs) {
 }
 
 bool writeOutputs(const fs::path& file, const OutputStates& outputs) {
-    fs::path temporary = file;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << outputsText(outputs);
-        if (!out.flush()) {
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, file, ec);
-    return !ec;
+    return static_cast<bool>(kova::writeFileAtomically(file, outputsText(outputs)));
 }
 
 }  // namespace ferroxan

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <fstream>
-#include <system_error>
 
+#include "platform/AtomicFile.h"
 #include "platform/HostPath.h"
 #include "platform/Numbers.h"
 
@@ -56,39 +55,12 @@ CheckFileRecord checkFileRecord(std::span<const CheckRow> rows) {
 }
 
 fs::path checkFileReplacementPath(const fs::path& file) {
-    // Appended in place: GCC 12 warns falsely about the temporaries of "." + name + ".kovatmp".
-    std::string name = ".";
-    name += file.filename().string();
-    name += ".kovatmp";
-    return file.parent_path() / name;
+    return atomicReplacementPath(file);
 }
 
 bool saveCheckFile(std::string_view windowsPath, const CheckFileRecord& record) {
-    const fs::path file = hostPath(windowsPath);
-    const fs::path replacement = checkFileReplacementPath(file);
-    {
-        std::ofstream out(replacement, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(record.data()),
-                  static_cast<std::streamsize>(record.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(replacement, ignored);
-            return false;
-        }
-    }
-    // Until this rename the previous file is untouched, so a failed save never loses it.
-    std::error_code error;
-    fs::rename(replacement, file, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(replacement, ignored);
-        return false;
-    }
-    return true;
+    const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
+    return static_cast<bool>(writeFileAtomically(hostPath(windowsPath), bytes));
 }
 
 }  // namespace kova

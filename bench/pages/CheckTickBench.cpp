@@ -10,7 +10,6 @@
 #include <stdlib.h>
 
 #include <QApplication>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -92,7 +91,8 @@ void runTicks(benchmark::State& state, bool sendToLed) {
         state.SkipWithError("simulated card or system library not loadable");
         return;
     }
-    rt.AcqLog.reset(std::fopen((dir / "AcqData.log").c_str(), "w"));
+    std::filesystem::remove(dir / "AcqData.log");  // a fresh log each run
+    rt.AcqLog.open(dir / "AcqData.log");
     const Board board;
     if (!board.open()) {
         state.SkipWithError("no LED board window");

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <cstdio>
 #include <filesystem>
 
 #include "calib/BenchFiles.h"
@@ -57,7 +56,8 @@ void runTicks(benchmark::State& state, int row, int burst, bool logging) {
         return;
     }
     if (logging) {
-        rt.AcqLog.reset(std::fopen((dir / "AcqData.log").c_str(), "w"));
+        std::filesystem::remove(dir / "AcqData.log");  // a fresh log each run
+        rt.AcqLog.open(dir / "AcqData.log");
     }
     MathHD average;
     Dialog_Tdcab page(rt, average);

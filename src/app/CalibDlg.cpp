@@ -238,7 +238,7 @@ void CalibDlg::CleanUp() {
         closed.msg = kToolClosed;
         kova::postWindowMessage(kMainProgramTitle, closed);
     }
-    rt_.AcqLog.reset();
+    rt_.AcqLog.close();
     messageWindow_.reset();
 }
 
@@ -260,7 +260,7 @@ void CalibDlg::OnRestoreDefaults() {
     if (!restored) {
         // Nothing was changed, so a restart would not help: the window stays for another try.
         kova::reportWriteFailure(this, "默认参数没有恢复：", restored.error, restored.reason,
-                                 kWindowTitle, rt_.AcqLog.get());
+                                 kWindowTitle, &rt_.AcqLog);
         return;
     }
     kova::dialogs().message(this, kRestoredMessage, kWindowTitle, kova::MessageIcon::None);

@@ -1,7 +1,9 @@
 #include "controls/WriteFailure.h"
 
+#include <cstdio>
+
 #include "controls/Dialogs.h"
-#include "platform/TextCodec.h"
+#include "platform/AcquisitionLog.h"
 
 namespace kova {
 
@@ -23,14 +25,12 @@ std::string writeFailureAdvice(IniWriteError error) {
 }
 
 void reportWriteFailure(QWidget* parent, std::string_view failed, IniWriteError error,
-                        std::string_view detail, std::string_view caption, std::FILE* log) {
+                        std::string_view detail, std::string_view caption,
+                        const AcquisitionLog* log) {
     const std::string line = "save failed: " + std::string(detail);
     std::fprintf(stderr, "Calib: %s\n", line.c_str());
     if (log != nullptr) {
-        // The log is a GBK file like the station's other files.
-        const std::string gbk = utf8ToGbk(line + "\r\n");
-        std::fwrite(gbk.data(), 1, gbk.size(), log);
-        std::fflush(log);
+        log->write(line + "\r\n");
     }
     dialogs().message(parent, std::string(failed) + writeFailureAdvice(error), std::string(caption),
                       MessageIcon::Error);

@@ -3,7 +3,6 @@
 // for what failed, then one Chinese sentence for the kind of failure that says what to do. The
 // technical detail never goes into the box; it goes to standard error and the acquisition log.
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,6 +12,8 @@ class QWidget;
 
 namespace kova {
 
+class AcquisitionLog;
+
 // The sentence for a kind of failure, in the technician's language.
 std::string writeFailureAdvice(IniWriteError error);
 
@@ -20,6 +21,6 @@ std::string writeFailureAdvice(IniWriteError error);
 // error and, when `log` is open, to the acquisition log.
 void reportWriteFailure(QWidget* parent, std::string_view failed, IniWriteError error,
                         std::string_view detail, std::string_view caption,
-                        std::FILE* log = nullptr);
+                        const AcquisitionLog* log = nullptr);
 
 }  // namespace kova

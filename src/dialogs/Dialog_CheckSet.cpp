@@ -103,7 +103,7 @@ void Dialog_CheckSet::OnSet() {
               hdNum_->currentText().toStdString(), firNum_->currentText().toStdString()});
     if (!written) {
         reportWriteFailure(this, "校准设置只在本次运行中有效，没有写入配置文件：", written.error,
-                           written.reason, "校准设置", rt_.AcqLog.get());
+                           written.reason, "校准设置", &rt_.AcqLog);
     }
     accept();
 }

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 
 #include "calib/ReadingChain.h"
@@ -27,7 +26,6 @@
 #include "pages/logic/CheckReadout.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
-#include "platform/TextCodec.h"
 #include "runtime/Runtime.h"
 
 namespace {
@@ -281,14 +279,9 @@ void Dialog_Check::Mirror() {
 }
 
 void Dialog_Check::Log(const std::string& line) {
-    if (!rt_.AcqLog || !debugLog_) {
-        return;
+    if (debugLog_) {
+        rt_.AcqLog.write(line);
     }
-    const std::string bytes = kova::utf8ToGbk(line);
-    std::FILE* log = rt_.AcqLog.get();
-    std::fwrite(bytes.data(), 1, bytes.size(), log);
-    // Flushed at once, so the lines are there to read while the tool runs.
-    std::fflush(log);
 }
 
 void Dialog_Check::OnZero() {

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 
 #include "calib/MathHD.h"
 #include "config/ChannelRows.h"
@@ -343,11 +342,8 @@ void Dialog_Tdcab::tick() {
     if (out.shown) {
         voltField_->setText(qs(*out.shown));
     }
-    if (out.logLine && rt_.AcqLog && debugLog_ == 1) {
-        std::FILE* log = rt_.AcqLog.get();
-        std::fwrite(out.logLine->data(), 1, out.logLine->size(), log);
-        // Flushed at once, so the lines are there to read while the tool runs.
-        std::fflush(log);
+    if (out.logLine && debugLog_ == 1) {
+        rt_.AcqLog.write(*out.logLine);
     }
     tickFree_ = 1;
 }
@@ -452,7 +448,7 @@ void Dialog_Tdcab::OnSave() {
     if (!saved) {
         // A table that did not reach the file is never reported as saved.
         kova::reportWriteFailure(this, "该通道标定数据保存失败：", saved.error, saved.reason,
-                                 kova::kPageCaption, rt_.AcqLog.get());
+                                 kova::kPageCaption, &rt_.AcqLog);
         return;
     }
     kova::dialogs().message(this, kSavedMessage, std::string(kova::kPageCaption),

@@ -4,12 +4,6 @@
 
 namespace kova {
 
-void FileCloser::operator()(std::FILE* file) const {
-    if (file != nullptr) {
-        std::fclose(file);
-    }
-}
-
 int boundedPeriodMs(int ms) {
     return std::max(ms, kShortestPeriodMs);
 }

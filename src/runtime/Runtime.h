@@ -7,8 +7,6 @@
 //
 // Everything here is used from the window thread only.
 
-#include <cstdio>
-#include <memory>
 #include <string>
 
 #include "calib/ClientLED.h"
@@ -16,6 +14,7 @@
 #include "calib/ReadingChain.h"  // kSampleBufferSize, boundedBurstCount
 #include "device/CExtModule.h"
 #include "device/SystemLibrary.h"
+#include "platform/AcquisitionLog.h"
 
 namespace kova {
 
@@ -27,11 +26,6 @@ struct ScreenRect {
     int bottom = 0;
     bool operator==(const ScreenRect&) const = default;
 };
-
-struct FileCloser {
-    void operator()(std::FILE* file) const;
-};
-using LogFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // The shortest sampling period a timer runs at, in milliseconds.
 inline constexpr int kShortestPeriodMs = 10;
@@ -62,8 +56,8 @@ struct Runtime {
     int periodMs() const { return boundedPeriodMs(MS); }
     int slidingLength() const { return boundedSlidingLength(HDNUM); }
 
-    // "AcqData.log" opened for appending, or none.
-    LogFile AcqLog;
+    // "AcqData.log" opened for appending, or closed.
+    AcquisitionLog AcqLog;
 
     // Screen rectangle of the main window's page area; the pages place themselves on it.
     ScreenRect PageAreaRect;

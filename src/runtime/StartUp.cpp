@@ -73,8 +73,7 @@ std::optional<std::string> openAcqLog(Runtime& rt, const EnvRecord& env) {
     const std::string moduleDir = env.ModuleDir();
     const std::string name = moduleDir.empty() ? "AcqData.log" : moduleDir + "\\AcqData.log";
     const std::string file = pathText(hostPath(name));
-    rt.AcqLog.reset(std::fopen(file.c_str(), "a+"));
-    if (!rt.AcqLog) {
+    if (!rt.AcqLog.open(file)) {
         return file + " built fail!";
     }
     return std::nullopt;

@@ -54,7 +54,7 @@ void openHardwareModule(CExtModule& module, const std::string& path);
 void readRuntimeParameters(Runtime& rt);
 
 // The acquisition log "AcqData.log" in ModuleDir (the working directory when ModuleDir is
-// empty), opened for appending and reading. On failure AcqLog stays none and the status-line
+// empty), opened for appending and reading. On failure AcqLog stays closed and the status-line
 // text "<path> built fail!" comes back.
 std::optional<std::string> openAcqLog(Runtime& rt, const EnvRecord& env);
 

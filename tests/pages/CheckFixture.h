@@ -148,7 +148,7 @@ class CheckFixture : public ::testing::Test {
         ASSERT_TRUE(IniFile(rt_.CalibIniPath).writeString(section, key, value));
     }
 
-    void openLog() { rt_.AcqLog.reset(std::fopen((dir_ / "AcqData.log").c_str(), "a+")); }
+    void openLog() { rt_.AcqLog.open(dir_ / "AcqData.log"); }
     std::string logText() const { return gbkToUtf8(test::readBytes(dir_ / "AcqData.log")); }
 
     test::TempDir dir_;

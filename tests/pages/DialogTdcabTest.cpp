@@ -422,7 +422,7 @@ TEST_F(DialogTdcabTest, AFailedSaveSaysWhatToDoAndLogsTheDetail) {
         rt_.CalibIniPath = file;
         ::chmod(file.c_str(), 0644);
     }
-    rt_.AcqLog.reset();
+    rt_.AcqLog.close();
     const std::string log = gbkToUtf8(test::readBytes(dir_ / "AcqData.log"));
     EXPECT_NE(log.find("read-only"), std::string::npos) << log;
     EXPECT_NE(log.find("missing"), std::string::npos) << log;

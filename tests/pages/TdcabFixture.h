@@ -80,7 +80,7 @@ class TdcabFixture : public ::testing::Test {
     }
 
     // The acquisition log, opened as start-up opens it.
-    void openLog() { rt_.AcqLog.reset(std::fopen((dir_ / "AcqData.log").c_str(), "a+")); }
+    void openLog() { rt_.AcqLog.open(dir_ / "AcqData.log"); }
     std::string logText() const { return test::readBytes(dir_ / "AcqData.log"); }
     std::string calibIniText() const { return gbkToUtf8(test::readBytes(dir_ / "Calib.ini")); }
 

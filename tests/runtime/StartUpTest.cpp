@@ -55,8 +55,8 @@ TEST(StartUpTest, TheAcquisitionLogAppendsInTheModuleDirectory) {
     Runtime rt;
     EXPECT_EQ(kova::openAcqLog(rt, *env), std::nullopt);
     ASSERT_TRUE(rt.AcqLog);
-    std::fputs("later\n", rt.AcqLog.get());
-    rt.AcqLog.reset();
+    rt.AcqLog.write("later\n");
+    rt.AcqLog.close();
     EXPECT_EQ(kova::test::readBytes(dir / "AcqData.log"), "earlier\nlater\n");
 }
 

@@ -115,6 +115,11 @@ Card& card() {
     return instance;
 }
 
+// Whether `channel` is one of the `count` channels numbered from `first`.
+bool inBlock(int channel, int first, int count) {
+    return channel >= first && channel < first + count;
+}
+
 }  // namespace
 }  // namespace ferroxan
 
@@ -151,8 +156,8 @@ FERROXAN_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
 
 // Hertz on channels 100-299; 0 elsewhere.
 FERROXAN_EXPORT float ExtGetFreb(int channel) {
-    if (channel < ferroxan::kFirstFrequencyChannel ||
-        channel >= ferroxan::kFirstFrequencyChannel + ferroxan::kFrequencyChannels) {
+    if (!ferroxan::inBlock(channel, ferroxan::kFirstFrequencyChannel,
+                           ferroxan::kFrequencyChannels)) {
         return 0.0f;
     }
     const std::lock_guard lock(gMutex);
@@ -161,8 +166,7 @@ FERROXAN_EXPORT float ExtGetFreb(int channel) {
 
 // Counts since the last reset on channels 300-399; 0 elsewhere.
 FERROXAN_EXPORT int ExtGetEnc3(int channel) {
-    if (channel < ferroxan::kFirstCounterChannel ||
-        channel >= ferroxan::kFirstCounterChannel + ferroxan::kCounterChannels) {
+    if (!ferroxan::inBlock(channel, ferroxan::kFirstCounterChannel, ferroxan::kCounterChannels)) {
         return 0;
     }
     const std::lock_guard lock(gMutex);

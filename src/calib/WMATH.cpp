@@ -11,13 +11,10 @@
 
 #include "calib/CalibConfigDir.h"
 #include "calib/CalibList.h"
+#include "config/ChannelKeys.h"
 #include "platform/Numbers.h"
 
 namespace kova {
-
-std::string calibSectionName(int channel) {
-    return formatInt(channel) + "通道";
-}
 
 std::string calibIniPath(std::string_view configDir) {
     std::string path(configDir);

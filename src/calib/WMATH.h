@@ -13,9 +13,6 @@ namespace kova {
 // Buffer, in characters with the terminator, that a stored "Volt" or "Data" value is read into.
 inline constexpr std::size_t kCalibValueBuffer = 2560;
 
-// "<channel>通道": the Calib.ini section of a card channel's table.
-std::string calibSectionName(int channel);
-
 // "<configDir>\Calib.ini".
 std::string calibIniPath(std::string_view configDir);
 

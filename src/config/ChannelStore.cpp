@@ -92,7 +92,7 @@ std::optional<UnsavableCell> ChannelStore::FindUnsavableCell(const ChannelLists&
 
 ChannelParams ChannelStore::LoadChannelParams(std::string_view number) const {
     const IniFile calib(paths_.calibIni);
-    const std::string section = analogSection(number);
+    const std::string section = calibSectionName(number);
     const auto readInt = [&](std::string_view key) {
         return parseLeadingInt(calib.readString(section, key, "0", kNumberBuffer));
     };

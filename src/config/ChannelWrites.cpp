@@ -43,7 +43,7 @@ void addAnalog(WriteList& out, const AnalogChannel& row, std::string& list) {
         out.device(keyword + std::string(field.suffix), cut(row.*field.member, kFieldBytes));
     }
 
-    const std::string section = analogSection(number);
+    const std::string section = calibSectionName(number);
     out.other(section, kPointKey, precision);
     out.other(section, kAboutKey, about);
     for (const AnalogTailField& field : kAnalogTailFields) {
@@ -117,7 +117,7 @@ std::optional<UnsavableCell> firstInRows(const IniDocument& doc, ChannelListKind
 
 std::optional<UnsavableCell> firstUnsavableCell(const IniDocument& doc, const ChannelLists& lists) {
     if (auto cell = firstInRows(doc, ChannelListKind::Analog, lists.analog, kAnalogColumns,
-                                analogSection(""))) {
+                                calibSectionName(""))) {
         return cell;
     }
     if (auto cell = firstInRows(doc, ChannelListKind::Input, lists.inputs, kDigitalColumns,

@@ -2,30 +2,27 @@
 // The values start-up publishes for the rest of the tool, in one process-wide structure: the
 // three ini paths, the four runtime parameters of the acquisition chain, the acquisition log, the
 // page-area rectangle, the start-up password switch, and the process's hardware-module instance,
-// system library, the two sliding averages and the LED client. The indicator images belong to
-// the windows and live with them.
+// system library, the two sliding averages, the check window's table and the LED client. The
+// indicator images belong to the windows and live with them.
 //
 // Everything here is used from the window thread only.
 
 #include <string>
 
+#include "calib/CalibTable.h"
 #include "calib/ClientLED.h"
 #include "calib/MathHD.h"
 #include "calib/ReadingChain.h"  // kSampleBufferSize, boundedBurstCount
+#include "config/ChannelStore.h"
 #include "device/CExtModule.h"
 #include "device/SystemLibrary.h"
 #include "platform/AcquisitionLog.h"
+#include "platform/EdgeRect.h"
 
 namespace kova {
 
-// A rectangle in screen pixels, edges as Windows gives them (right and bottom exclusive).
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    bool operator==(const ScreenRect&) const = default;
-};
+// A rectangle in screen pixels.
+using ScreenRect = EdgeRect;
 
 // The shortest sampling period a timer runs at, in milliseconds.
 inline constexpr int kShortestPeriodMs = 10;
@@ -43,6 +40,9 @@ struct Runtime {
     std::string CalibIniPath;
     std::string SysIniPath;
     std::string DevIdIniPath;
+
+    // The three paths as the channel store takes them.
+    ChannelIniPaths channelIniPaths() const { return {CalibIniPath, SysIniPath, DevIdIniPath}; }
 
     // Runtime parameters as read from Calib.ini (or set by the settings dialog). The values are
     // kept as stored, so the dialog shows what the file says; the acquisition chain and the
@@ -75,6 +75,9 @@ struct Runtime {
     // window's. They live as long as the process; the main window frees their buffers.
     MathHD pageAverage;
     MathHD checkAverage;
+
+    // The table the check window converts with: one for the whole run, refilled at every opening.
+    CalibTable checkTable;
 
     // The LED display client; the main window gives it its status line.
     cClientLED ledClient;

@@ -11,6 +11,7 @@
 #include "CalibFiles.h"
 #include "calib/CalibSave.h"
 #include "calib/WMATH.h"
+#include "config/ChannelKeys.h"
 #include "device/EnvRecord.h"
 #include "platform/Numbers.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "GbkFiles.h"
+#include "config/ChannelKeys.h"
 #include "config/ChannelList.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
@@ -22,6 +23,14 @@ namespace {
 using testing::readBytes;
 using testing::TempDir;
 using testing::writeGbk;
+
+// The per-channel section keeps the number text as entered: "007" is not channel 7's section. The
+// empty number names the suffix alone, which the save's checks match sections against.
+TEST(CalibSectionNameTest, KeepsTheNumberTextAsEntered) {
+    EXPECT_EQ(calibSectionName("007"), "007通道");
+    EXPECT_EQ(calibSectionName(7), "7通道");
+    EXPECT_EQ(calibSectionName(""), "通道");
+}
 
 class ChannelStoreTest : public ::testing::Test {
   protected:

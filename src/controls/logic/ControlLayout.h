@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/EdgeRect.h"
+
 namespace kova {
 
 // A control's kind, from its window class name.
@@ -33,15 +35,8 @@ struct LayoutCarry {
 // into the result once it exceeds one pixel either way.
 int scaleEdge(int edge, double factor, float& carry);
 
-// A rectangle in the parent's client coordinates; right and bottom lie just outside.
-struct ControlRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int height() const { return bottom - top; }
-    friend bool operator==(const ControlRect&, const ControlRect&) = default;
-};
+// A rectangle in the parent's client coordinates.
+using ControlRect = EdgeRect;
 
 // Controls up to this tall keep their height if they are static texts, edits or buttons.
 inline constexpr int kFixedHeightLimit = 49;

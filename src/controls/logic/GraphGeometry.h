@@ -7,18 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/EdgeRect.h"
+
 namespace kova {
 
-// Edges in pixels of the client area; right and bottom lie just outside, as in a window rectangle.
-struct PlotRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    friend bool operator==(const PlotRect&, const PlotRect&) = default;
-};
+// Edges in pixels of the client area.
+using PlotRect = EdgeRect;
 
 // The plot area of a client area: 20 pixels from the left, 10 from the top and right, 25 from
 // the bottom (room for the X labels and title).

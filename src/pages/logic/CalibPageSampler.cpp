@@ -10,9 +10,6 @@ namespace kova {
 
 namespace {
 
-constexpr int kFirstFrequencyChannel = 100;
-constexpr int kFirstCounterChannel = 300;
-constexpr int kFirstUnreadChannel = 700;
 // The channel is read from this many characters of the display: numbers have three digits.
 constexpr std::size_t kChannelDigits = 3;
 
@@ -23,16 +20,7 @@ std::string logLine(float value, std::string_view blanks) {
 }  // namespace
 
 SampledKind sampledKindOf(int channel) {
-    if (channel < kFirstFrequencyChannel) {
-        return SampledKind::Analog;
-    }
-    if (channel < kFirstCounterChannel) {
-        return SampledKind::Frequency;
-    }
-    if (channel < kFirstUnreadChannel) {
-        return SampledKind::Counter;
-    }
-    return SampledKind::Unread;
+    return channelKindOf(channel, kPageCounterEnd);
 }
 
 int sampledChannel(std::string_view display) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "DataDeal.h"
+#include "pages/logic/ChannelKind.h"
 
 class CExtModule;
 
@@ -17,14 +18,8 @@ class MathHD;
 class SystemLibrary;
 struct SampleBuffer;
 
-// How the page reads a card channel.
-enum class SampledKind {
-    Analog,     // below 100: the reading chain
-    Frequency,  // 100 to 299
-    Counter,    // 300 to 699
-    Unread,     // 700 and above: nothing is read or shown
-};
-
+// How the page reads a card channel: counters up to 699.
+using SampledKind = ChannelKind;
 SampledKind sampledKindOf(int channel);
 
 // The channel a display text names: the leading number of its first three characters, so "1234"

@@ -10,9 +10,6 @@ namespace kova {
 
 namespace {
 
-constexpr int kFirstFrequencyChannel = 100;
-constexpr int kFirstCounterChannel = 300;
-constexpr int kFirstUnreadChannel = 1000;
 // Counters are reset only strictly between these two.
 constexpr int kCounterResetAbove = 300;
 constexpr int kCounterResetBelow = 700;
@@ -23,16 +20,7 @@ constexpr double kEmptyTableAxisTop = 100.0;
 }  // namespace
 
 CheckedKind checkedKindOf(int channel) {
-    if (channel < kFirstFrequencyChannel) {
-        return CheckedKind::Analog;
-    }
-    if (channel < kFirstCounterChannel) {
-        return CheckedKind::Frequency;
-    }
-    if (channel < kFirstUnreadChannel) {
-        return CheckedKind::Counter;
-    }
-    return CheckedKind::Unread;
+    return channelKindOf(channel, kCheckCounterEnd);
 }
 
 ZeroAction zeroActionOf(int channel) {

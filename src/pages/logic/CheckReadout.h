@@ -7,17 +7,14 @@
 
 #include "calib/CalibTable.h"
 #include "config/ChannelRecords.h"
+#include "pages/logic/ChannelKind.h"
 
 namespace kova {
 
-// How the check window reads a card channel.
-enum class CheckedKind {
-    Analog,     // below 100: the reading chain, the table, precision, sign, zeroing, zero band
-    Frequency,  // 100 to 299: the card's frequency, converted, one decimal, unit and LED
-    Counter,    // 300 to 999: the card's counter, converted, one decimal, nothing sent
-    Unread,     // 1000 and above: nothing happens
-};
-
+// How the check window reads a card channel: counters up to 999. An analog reading goes through
+// the table, precision, sign, zeroing and zero band; a frequency is converted, shown with one
+// decimal and mirrored with its unit; a counter likewise but never mirrored.
+using CheckedKind = ChannelKind;
 CheckedKind checkedKindOf(int channel);
 
 // What "减零点" does while zeroing is off.

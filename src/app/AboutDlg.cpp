@@ -9,7 +9,7 @@
 
 AboutDlg::AboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("关于 Calib"));
-    setFixedSize(kova::dialogUnitsToPixelsX(235), kova::dialogUnitsToPixelsY(93));
+    setFixedSize(kova::dialogUnitSize(235, 93));
     auto* icon = new QLabel(this);
     icon->setPixmap(kova::applicationIcon().pixmap(32, 32));
     icon->setGeometry(kova::dialogUnitRect(11, 17, 20, 20));

@@ -15,7 +15,9 @@
 #include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
 #include "controls/MoveControl.h"
+#include "controls/Placement.h"
 #include "controls/TabSheet.h"
+#include "controls/WidgetText.h"
 #include "controls/WriteFailure.h"
 #include "dialogs/StartupPassword.h"
 #include "pages/Dialog_Tdcab.h"
@@ -27,14 +29,6 @@
 
 namespace {
 
-QString qs(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-// Template 102, dialog units.
-constexpr int kWidthDu = 507;
-constexpr int kHeightDu = 371;
-
 constexpr const char* kHint = "标定/设置完成请先保存再退出";
 constexpr const char* kTemplateVersion = "Ver 3.0.1.0 带光电指示";
 constexpr const char* kConfigPageTitle = " 通 道 配 置 ";
@@ -44,7 +38,7 @@ constexpr const char* kAboutItem = "关于 Calib(&A)...";
 
 // The hint line's font: 宋体, 22 pixels high, weight 300.
 QFont hintFont() {
-    QFont font(qs("宋体"));
+    QFont font(kova::qs("宋体"));
     font.setPixelSize(22);
     font.setWeight(QFont::Light);
     font.setItalic(false);
@@ -60,8 +54,8 @@ CalibDlg::CalibDlg(kova::Runtime& rt, EnvRecord& env, std::optional<std::string_
     if (argument) {
         argument_ = std::string(*argument);
     }
-    setWindowTitle(qs(kWindowTitle));
-    resize(kova::dialogUnitsToPixelsX(kWidthDu), kova::dialogUnitsToPixelsY(kHeightDu));
+    setWindowTitle(kova::qs(kWindowTitle));
+    resize(kova::dialogUnitSize(507, 371));  // template 102
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &CalibDlg::tick);
 }
@@ -73,31 +67,19 @@ CalibDlg::~CalibDlg() {
 }
 
 void CalibDlg::BuildControls() {
-    const auto place = [](QWidget* w, int x, int y, int cx, int cy) {
-        w->setGeometry(kova::dialogUnitRect(x, y, cx, cy));
-    };
-    tabs_ = new CTabSheet(this);
-    place(tabs_, 7, 11, 495, 320);
-    pageArea_ = new QLabel(this);
-    place(pageArea_, 13, 31, 486, 293);
+    tabs_ = kova::place(new CTabSheet(this), kova::dialogUnitRect(7, 11, 495, 320));
+    pageArea_ = kova::place(new QLabel(this), kova::dialogUnitRect(13, 31, 486, 293));
     pageArea_->lower();  // an empty marker under the tab sheet
-    hint_ = new QLabel(qs(kHint), this);
-    place(hint_, 200, 0, 234, 22);
+    hint_ = kova::placeLabel(kHint, this, kova::dialogUnitRect(200, 0, 234, 22));
     hint_->setAttribute(Qt::WA_TranslucentBackground);
-    QPalette hintPalette = hint_->palette();
-    hintPalette.setColor(QPalette::WindowText, QColor(0, 0, 200));
-    hint_->setPalette(hintPalette);
-    status_ = new QLabel(this);
-    place(status_, 0, 358, 389, 13);
-    version_ = new QLabel(qs(kTemplateVersion), this);
-    place(version_, 390, 358, 117, 13);
+    kova::paintText(*hint_, QColor(0, 0, 200));
+    status_ = kova::place(new QLabel(this), kova::dialogUnitRect(0, 358, 389, 13));
+    version_ = kova::placeLabel(kTemplateVersion, this, kova::dialogUnitRect(390, 358, 117, 13));
     version_->setAlignment(Qt::AlignCenter);
-    exit_ = new QPushButton(qs("退出"), this);
-    place(exit_, 420, 334, 75, 19);
-    restore_ = new QPushButton(qs("复位程序"), this);
-    place(restore_, 12, 335, 79, 17);
-    connect(exit_, &QPushButton::clicked, this, &CalibDlg::OnExit);
-    connect(restore_, &QPushButton::clicked, this, &CalibDlg::OnRestoreDefaults);
+    exit_ =
+        kova::placeButton("退出", this, kova::dialogUnitRect(420, 334, 75, 19), &CalibDlg::OnExit);
+    restore_ = kova::placeButton("复位程序", this, kova::dialogUnitRect(12, 335, 79, 17),
+                                 &CalibDlg::OnRestoreDefaults);
 }
 
 bool CalibDlg::Initialise() {
@@ -120,12 +102,8 @@ bool CalibDlg::Initialise() {
 
     // 7. The two pages; the calibration page is the visible one.
     configPage_ = new Dialog_Tdset(
-        kova::ChannelStore({rt_.CalibIniPath, rt_.SysIniPath, rt_.DevIdIniPath}),
-        [this] {
-            const kova::ScreenRect& r = rt_.PageAreaRect;
-            return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        },
-        tabs_);
+        kova::ChannelStore(rt_.channelIniPaths()),
+        [this] { return kova::qRectOf(rt_.PageAreaRect); }, tabs_);
     calibPage_ = new Dialog_Tdcab(rt_, rt_.pageAverage, tabs_);
     tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
     tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);
@@ -155,8 +133,7 @@ bool CalibDlg::Initialise() {
         const kova::CommandLineRequest request =
             kova::readCommandLine(rt_.systemLibrary, std::string_view(*argument_));
         if (request.windowRect) {
-            const kova::ScreenRect& r = *request.windowRect;
-            setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            setGeometry(kova::qRectOf(*request.windowRect));
             update();
         }
         rt_.PasswordRequired = request.PasswordRequired;
@@ -324,6 +301,6 @@ void CalibDlg::ApplyLayout() {
 
 void CalibDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(qs(kAboutItem), this, &CalibDlg::OnAbout);
+    menu.addAction(kova::qs(kAboutItem), this, &CalibDlg::OnAbout);
     menu.exec(event->globalPos());
 }

@@ -3,6 +3,7 @@
 // (6 x 12 pixels per 4 x 8 dialog units), rounded the way Windows maps dialog templates.
 
 #include <QRect>
+#include <QSize>
 
 namespace kova {
 
@@ -22,6 +23,11 @@ inline int dialogUnitsToPixelsY(int du) {
 inline QRect dialogUnitRect(int x, int y, int width, int height) {
     return {dialogUnitsToPixelsX(x), dialogUnitsToPixelsY(y), dialogUnitsToPixelsX(width),
             dialogUnitsToPixelsY(height)};
+}
+
+// A template's size (width, height in dialog units) in pixels.
+inline QSize dialogUnitSize(int width, int height) {
+    return {dialogUnitsToPixelsX(width), dialogUnitsToPixelsY(height)};
 }
 
 }  // namespace kova

@@ -25,6 +25,33 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Shows real Qt dialogs.
+class QtDialogs final : public Dialogs {
+  public:
+    void message(QWidget* parent, const std::string& text, const std::string& caption,
+                 MessageIcon icon) override {
+        QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                        QMessageBox::NoButton, parent);
+        // The station's buttons read in Chinese whatever the host locale is.
+        box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.exec();
+    }
+
+    bool question(QWidget* parent, const std::string& text, const std::string& caption,
+                  MessageIcon icon) override {
+        QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                        QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    int runModal(QDialog& dialog) override { return dialog.exec(); }
+};
+
 QtDialogs& qtDialogs() {
     static QtDialogs instance;
     return instance;
@@ -33,31 +60,6 @@ QtDialogs& qtDialogs() {
 Dialogs* installed = nullptr;
 
 }  // namespace
-
-void QtDialogs::message(QWidget* parent, const std::string& text, const std::string& caption,
-                        MessageIcon icon) {
-    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, parent);
-    // The station's buttons read in Chinese whatever the host locale is.
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-    box.exec();
-}
-
-bool QtDialogs::question(QWidget* parent, const std::string& text, const std::string& caption,
-                         MessageIcon icon) {
-    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-int QtDialogs::runModal(QDialog& dialog) {
-    return dialog.exec();
-}
 
 void UnattendedDialogs::message(QWidget* /*parent*/, const std::string& text,
                                 const std::string& caption, MessageIcon /*icon*/) {

@@ -32,16 +32,6 @@ class Dialogs {
     virtual int runModal(QDialog& dialog) = 0;
 };
 
-// Shows real Qt dialogs.
-class QtDialogs final : public Dialogs {
-  public:
-    void message(QWidget* parent, const std::string& text, const std::string& caption,
-                 MessageIcon icon) override;
-    bool question(QWidget* parent, const std::string& text, const std::string& caption,
-                  MessageIcon icon) override;
-    int runModal(QDialog& dialog) override;
-};
-
 // For a run nobody watches (no display): every message box and question goes to standard error
 // and is answered at once with its default button (OK, Yes); a nested dialog is not shown and
 // ends as Escape would end it. Nothing waits for a click that cannot come.
@@ -54,7 +44,7 @@ class UnattendedDialogs final : public Dialogs {
     int runModal(QDialog& dialog) override;
 };
 
-// The implementation in use: a process-wide QtDialogs unless one was installed.
+// The implementation in use: real Qt dialogs unless one was installed.
 Dialogs& dialogs();
 
 // Installs an implementation (nullptr restores the Qt one); returns the previous one. The caller

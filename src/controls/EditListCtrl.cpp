@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "controls/Dialogs.h"
 #include "controls/InPlaceEdit.h"
 #include "controls/logic/CellEditGeometry.h"
 
@@ -106,6 +107,13 @@ bool CEditListCtrl::DeleteItem(int row) {
     }
     removeRow(row);
     return true;
+}
+
+bool CEditListCtrl::DeleteSelectedAfterAsking(QWidget* asker, const std::string& question) {
+    if (GetSelectionMark() < 0 || !kova::dialogs().question(asker, question)) {
+        return false;
+    }
+    return DeleteItem(GetFirstSelected());
 }
 
 void CEditListCtrl::DeleteAllItems() {
@@ -243,6 +251,11 @@ void CEditListCtrl::EditSubLabel(int row, int column) {
 
 void CEditListCtrl::OnEndLabelEdit(int row, int column, const std::string& text) {
     SetItemText(row, column, text);
+}
+
+void CEditListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    emit areaDoubleClicked();
+    QTableWidget::mouseDoubleClickEvent(event);
 }
 
 void CEditListCtrl::mousePressEvent(QMouseEvent* event) {

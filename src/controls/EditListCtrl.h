@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+namespace kova {
+// What a list asks before it deletes a row for the technician.
+inline constexpr const char* kDeleteRowQuestion = "确实要删除该项？";
+}  // namespace kova
+
 class CEditListCtrl : public QTableWidget {
     Q_OBJECT
 
@@ -47,6 +52,10 @@ class CEditListCtrl : public QTableWidget {
     int GetFirstSelected() const;
     // Selects row alone and gives it the focus state.
     void SelectItem(int row);
+    // Asks `asker`'s question and, on a yes, deletes the first selected row; nothing is asked
+    // while no row has the focus. True when a row went.
+    bool DeleteSelectedAfterAsking(QWidget* asker,
+                                   const std::string& question = kova::kDeleteRowQuestion);
 
     void SetExtendedStyle(unsigned styles);
     unsigned GetExtendedStyle() const { return extendedStyle_; }
@@ -72,8 +81,14 @@ class CEditListCtrl : public QTableWidget {
     // The editor's end-of-edit notification: the cell takes the text.
     void OnEndLabelEdit(int row, int column, const std::string& text);
 
+  signals:
+    // A double click anywhere on the rows' area, also below the last row; sent before the list
+    // handles the click itself.
+    void areaDoubleClicked();
+
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void changeEvent(QEvent* event) override;

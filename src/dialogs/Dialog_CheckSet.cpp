@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "controls/DialogUnits.h"
+#include "controls/Placement.h"
+#include "controls/WidgetText.h"
 #include "controls/WriteFailure.h"
 #include "dialogs/logic/CheckSettings.h"
 
@@ -20,13 +21,8 @@ QStringList toQStrings(const std::vector<std::string>& texts) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(texts.size()));
     std::transform(texts.begin(), texts.end(), std::back_inserter(list),
-                   [](const std::string& text) { return QString::fromStdString(text); });
+                   [](const std::string& text) { return qs(text); });
     return list;
-}
-
-void addLabel(QWidget* parent, const char* text, QRect place) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setGeometry(place);
 }
 
 void addSeparator(QWidget* parent, int y) {
@@ -36,44 +32,35 @@ void addSeparator(QWidget* parent, int y) {
     line->setGeometry(dialogUnitRect(6, y, 148, 2));
 }
 
-QComboBox* addBox(QWidget* parent, const char* id, QRect place) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromUtf8(id));
-    box->setGeometry(place);
-    return box;
-}
-
 }  // namespace
 
 Dialog_CheckSet::Dialog_CheckSet(QWidget* parent, Runtime& rt)
     : QDialog(parent),
       rt_(rt),
-      averNum_(addBox(this, "1051", dialogUnitRect(74, 10, 70, 13))),
-      hdNum_(addBox(this, "1052", dialogUnitRect(74, 28, 70, 13))),
-      ms_(addBox(this, "1055", dialogUnitRect(38, 54, 50, 13))),
-      firNum_(addBox(this, "1091", dialogUnitRect(74, 80, 70, 13))),
+      averNum_(place(new QComboBox(this), dialogUnitRect(74, 10, 70, 13), "1051")),
+      hdNum_(place(new QComboBox(this), dialogUnitRect(74, 28, 70, 13), "1052")),
+      ms_(place(new QComboBox(this), dialogUnitRect(38, 54, 50, 13), "1055")),
+      firNum_(place(new QComboBox(this), dialogUnitRect(74, 80, 70, 13), "1091")),
       set_(new QPushButton(QStringLiteral("设 定"), this)),
       exit_(new QPushButton(QStringLiteral("退 出"), this)) {
     setWindowTitle(QStringLiteral("校准设置"));
-    setFixedSize(dialogUnitsToPixelsX(160), dialogUnitsToPixelsY(123));
+    setFixedSize(dialogUnitSize(160, 123));
 
-    addLabel(this, "一般平均个数：", dialogUnitRect(10, 12, 62, 10));
-    addLabel(this, "滑动平均个数：", dialogUnitRect(10, 30, 62, 10));
+    placeLabel("一般平均个数：", this, dialogUnitRect(10, 12, 62, 10));
+    placeLabel("滑动平均个数：", this, dialogUnitRect(10, 30, 62, 10));
     addSeparator(this, 47);
-    addLabel(this, "每隔：", dialogUnitRect(10, 56, 26, 10));
-    addLabel(this, "ms采集一次", dialogUnitRect(92, 56, 56, 10));
+    placeLabel("每隔：", this, dialogUnitRect(10, 56, 26, 10));
+    placeLabel("ms采集一次", this, dialogUnitRect(92, 56, 56, 10));
     addSeparator(this, 73);
-    addLabel(this, "数字滤波器:", dialogUnitRect(10, 82, 62, 10));
+    placeLabel("数字滤波器:", this, dialogUnitRect(10, 82, 62, 10));
     addSeparator(this, 99);
 
     firNum_->setEditable(true);
     // A typed value is applied as text; it never becomes a list entry.
     firNum_->setInsertPolicy(QComboBox::NoInsert);
 
-    set_->setObjectName(QStringLiteral("1053"));
-    set_->setGeometry(dialogUnitRect(24, 104, 50, 14));
-    exit_->setObjectName(QStringLiteral("1054"));
-    exit_->setGeometry(dialogUnitRect(86, 104, 50, 14));
+    place(set_, dialogUnitRect(24, 104, 50, 14), "1053");
+    place(exit_, dialogUnitRect(86, 104, 50, 14), "1054");
     connect(set_, &QPushButton::clicked, this, &Dialog_CheckSet::OnSet);
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTime>
 
-#include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
+#include "controls/Placement.h"
 #include "dialogs/logic/MaintenancePassword.h"
 
 namespace kova {
@@ -28,17 +28,13 @@ Dialog_Password::Dialog_Password(QWidget* parent, HourClock clock)
       ok_(new QPushButton(QStringLiteral("确 定"), this)),
       cancel_(new QPushButton(QStringLiteral("取 消"), this)) {
     setWindowTitle(QStringLiteral("密码输入"));
-    setFixedSize(dialogUnitsToPixelsX(170), dialogUnitsToPixelsY(62));
+    setFixedSize(dialogUnitSize(170, 62));
 
-    auto* label = new QLabel(QStringLiteral("请输入密码："), this);
-    label->setGeometry(dialogUnitRect(12, 14, 50, 10));
-    password_->setObjectName(QStringLiteral("1042"));
+    placeLabel("请输入密码：", this, dialogUnitRect(12, 14, 50, 10));
+    place(password_, dialogUnitRect(64, 12, 94, 13), "1042");
     password_->setEchoMode(QLineEdit::Password);
-    password_->setGeometry(dialogUnitRect(64, 12, 94, 13));
-    ok_->setObjectName(QStringLiteral("IDOK"));
-    ok_->setGeometry(dialogUnitRect(30, 38, 50, 15));
-    cancel_->setObjectName(QStringLiteral("IDCANCEL"));
-    cancel_->setGeometry(dialogUnitRect(92, 38, 50, 15));
+    place(ok_, dialogUnitRect(30, 38, 50, 15), "IDOK");
+    place(cancel_, dialogUnitRect(92, 38, 50, 15), "IDCANCEL");
 
     connect(ok_, &QPushButton::clicked, this, &Dialog_Password::OnOK);
     connect(cancel_, &QPushButton::clicked, this, &Dialog_Password::OnCancel);

@@ -10,7 +10,7 @@
 namespace kova {
 
 Dialog_Digit* connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
-    const ChannelStore labels(ChannelIniPaths{rt.CalibIniPath, rt.SysIniPath, rt.DevIdIniPath});
+    const ChannelStore labels(rt.channelIniPaths());
     auto* digit = new Dialog_Digit(rt.hardwareModule, labels, &page);
     page.showDigitalTest = [digit] { digit->ShowTest(); };
     page.runCheckWindow = [&rt, &page](const auto& request) {

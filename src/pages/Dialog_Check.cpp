@@ -12,13 +12,15 @@
 #include "calib/ReadingChain.h"
 #include "calib/SampleBuffer.h"
 #include "calib/WMATH.h"
+#include "config/ChannelKeys.h"
 #include "config/ChannelStore.h"
-#include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
 #include "controls/Digistring.h"
 #include "controls/EditListCtrl.h"
 #include "controls/GraphCtrl.h"
 #include "controls/MoveControl.h"
+#include "controls/Placement.h"
+#include "controls/WidgetText.h"
 #include "dialogs/Dialog_CheckSet.h"
 #include "pages/PageFonts.h"
 #include "pages/logic/CalibPageSampler.h"
@@ -31,20 +33,16 @@
 namespace {
 
 using kova::dialogUnitRect;
-
-// Template 129, in dialog units.
-constexpr int kWindowWidth = 461;
-constexpr int kWindowHeight = 263;
+using kova::place;
+using kova::qs;
 
 constexpr const char* kWindowTitle = "标定校验";
 constexpr const char* kZeroText = "减零点";
 constexpr const char* kRestoreZeroText = "恢复原零点";
-constexpr const char* kDeleteQuestion = "确实要删除该项？";
 constexpr const char* kSaveFailed = "保存失败！";
 constexpr const char* kSaved = "保存成功！文件为二进制文件：D:\\calibdata";
 // The title of a window opened without a channel; such a window never samples.
 constexpr std::string_view kNoChannelTitle = "未选择通道";
-constexpr std::string_view kChannelSuffix = "通道";
 
 constexpr int kAxisDecimals = 2;
 constexpr double kVoltAxisEnd = 10.0;
@@ -57,27 +55,12 @@ const QColor kGraphAxis(192, 192, 255);
 const QColor kGraphCurve(0, 255, 0);
 const QColor kGraphPoint(255, 255, 0);
 
-template <typename Widget>
-Widget* place(Widget* widget, const QRect& rect) {
-    widget->setGeometry(rect);
-    return widget;
-}
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-QPushButton* button(const char* text, QWidget* parent, const QRect& rect) {
-    auto* b = place(new QPushButton(QString::fromUtf8(text), parent), rect);
+template <typename Command>
+QPushButton* button(const char* text, Dialog_Check* window, const QRect& rect, Command command) {
+    auto* b = kova::placeButton(text, window, rect, command);
     // Enter typed into the input box must not press whichever button was last focused.
     b->setAutoDefault(false);
     return b;
-}
-
-// The table the window converts with: one for the whole run, refilled at every opening.
-CalibTable& checkTable() {
-    static CalibTable table;
-    return table;
 }
 
 // Count 0 and every entry 0 (a constructed table holds the default table instead).
@@ -93,17 +76,17 @@ Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
                            const std::string& channel, bool debugLog, bool sendToLed,
                            QWidget* parent)
     : QDialog(parent), rt_(rt), debugLog_(debugLog), sendToLed_(sendToLed) {
-    setWindowTitle(QString::fromUtf8(kWindowTitle));
-    resize(kova::dialogUnitsToPixelsX(kWindowWidth), kova::dialogUnitsToPixelsY(kWindowHeight));
+    setWindowTitle(qs(kWindowTitle));
+    resize(kova::dialogUnitSize(461, 263));  // template 129
     BuildControls();
 
-    const std::string title = channel + std::string(kChannelSuffix);
+    // Titled by the channel's section name.
+    const std::string title = kova::calibSectionName(channel);
     title_->setText(qs(title));
     title_->setFont(kova::createFont(kova::kPageFieldFont));
     displayText_ = title;
 
-    const kova::ChannelStore store(
-        kova::ChannelIniPaths{rt_.CalibIniPath, rt_.SysIniPath, rt_.DevIdIniPath});
+    const kova::ChannelStore store(rt_.channelIniPaths());
     params_ = store.LoadChannelParams(channel);
     unit_->setText(qs(params_.unit));
 
@@ -112,9 +95,9 @@ Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
     // GetCalibArray's reading, on the file the tool published (the same Calib.ini). It leaves
     // entries beyond those read as they were: from a clean table, not the previous channel's.
     channel_ = kova::sampledChannel(title);
-    clearTable(checkTable());
+    clearTable(rt_.checkTable);
     kova::readCalibTable(kova::IniFile(rt_.CalibIniPath), kova::parseLeadingInt(channel),
-                         checkTable());
+                         rt_.checkTable);
 
     SetUpGraph();
 
@@ -140,39 +123,31 @@ Dialog_Check::~Dialog_Check() = default;
 void Dialog_Check::BuildControls() {
     title_ = place(new QLabel(this), dialogUnitRect(2, 7, 188, 18));
     title_->setAlignment(Qt::AlignCenter);
-    QPalette titlePalette = title_->palette();
-    titlePalette.setColor(QPalette::WindowText, kTitleText);
-    title_->setPalette(titlePalette);
+    kova::paintText(*title_, kTitleText);
 
     readout_ = place(new CDigiString(this), dialogUnitRect(198, 7, 193, 51));
-    zero_ = button(kZeroText, this, dialogUnitRect(401, 7, 42, 50));
-    settings_ = button("&S", this, dialogUnitRect(446, 7, 15, 17));
+    zero_ = button(kZeroText, this, dialogUnitRect(401, 7, 42, 50), &Dialog_Check::OnZero);
+    settings_ = button("&S", this, dialogUnitRect(446, 7, 15, 17), &Dialog_Check::OnSettings);
 
-    place(new QLabel(QStringLiteral("单位："), this), dialogUnitRect(197, 63, 38, 13));
+    kova::placeLabel("单位：", this, dialogUnitRect(197, 63, 38, 13));
     unit_ = place(new QLabel(this), dialogUnitRect(237, 63, 70, 13));
     unit_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ledUnit_ =
         place(new QCheckBox(QStringLiteral(" LED显示单位"), this), dialogUnitRect(316, 63, 78, 13));
 
-    place(new QLabel(QStringLiteral("电压："), this), dialogUnitRect(407, 98, 36, 12));
+    kova::placeLabel("电压：", this, dialogUnitRect(407, 98, 36, 12));
     voltBox_ = place(new QLineEdit(this), dialogUnitRect(407, 114, 36, 12));
     valueBox_ = place(new QLineEdit(this), dialogUnitRect(407, 134, 36, 12));
 
-    place(new QLabel(QStringLiteral("当前值:"), this), dialogUnitRect(11, 37, 48, 12));
+    kova::placeLabel("当前值:", this, dialogUnitRect(11, 37, 48, 12));
     inputBox_ = place(new QLineEdit(this), dialogUnitRect(61, 37, 81, 12));
-    add_ = button("添加 ↓", this, dialogUnitRect(16, 54, 50, 14));
-    save_ = button("保 存", this, dialogUnitRect(77, 54, 50, 14));
-    place(new QLabel(QStringLiteral("双击删除"), this), dialogUnitRect(16, 71, 60, 10));
+    add_ = button("添加 ↓", this, dialogUnitRect(16, 54, 50, 14), &Dialog_Check::OnAdd);
+    save_ = button("保 存", this, dialogUnitRect(77, 54, 50, 14), &Dialog_Check::OnSave);
+    kova::placeLabel("双击删除", this, dialogUnitRect(16, 71, 60, 10));
     list_ = place(new CEditListCtrl(this), dialogUnitRect(8, 83, 176, 170));
-    exit_ = button("退  出", this, dialogUnitRect(401, 233, 54, 27));
+    exit_ = button("退  出", this, dialogUnitRect(401, 233, 54, 27), &Dialog_Check::OnExit);
 
-    connect(zero_, &QPushButton::clicked, this, &Dialog_Check::OnZero);
-    connect(settings_, &QPushButton::clicked, this, &Dialog_Check::OnSettings);
-    connect(add_, &QPushButton::clicked, this, &Dialog_Check::OnAdd);
-    connect(save_, &QPushButton::clicked, this, &Dialog_Check::OnSave);
-    connect(exit_, &QPushButton::clicked, this, &Dialog_Check::OnExit);
-    // Double-clicks anywhere on the list, also below its last row.
-    list_->viewport()->installEventFilter(this);
+    connect(list_, &CEditListCtrl::areaDoubleClicked, this, &Dialog_Check::OnDblclkList);
 }
 
 void Dialog_Check::SetUpList() {
@@ -184,7 +159,7 @@ void Dialog_Check::SetUpList() {
 }
 
 void Dialog_Check::SetUpGraph() {
-    const CalibTable& table = checkTable();
+    const CalibTable& table = rt_.checkTable;
     const double top = kova::checkValueAxisTop(table);
     graph_ = new CGraphCtrl(this);
     graph_->Create(dialogUnitRect(193, 93, 199, 167), this);
@@ -242,7 +217,7 @@ void Dialog_Check::TickAnalog() {
     }
     lastVoltage_ = r.value;
     voltBox_->setText(qs(kova::formatFixed(r.value, 3)));
-    value_ = GetTrueDat(r.value, checkTable());
+    value_ = GetTrueDat(r.value, rt_.checkTable);
     displayText_ = kova::checkReadoutText(value_, params_, zeroing_ == 1, zeroOffset_);
     Show(displayText_);
     Mirror();
@@ -254,7 +229,7 @@ void Dialog_Check::TickCount(bool frequency) {
                               : static_cast<float>(rt_.hardwareModule.ExtGetEnc3(channel_));
     lastVoltage_ = v;
     voltBox_->setText(qs(kova::formatFixed(v, 0)));
-    value_ = GetTrueDat(v, checkTable());
+    value_ = GetTrueDat(v, rt_.checkTable);
     displayText_ = kova::formatFixed(value_, kCountDecimals);
     Show(displayText_);
     Log(kova::countLogLine(v));
@@ -286,15 +261,15 @@ void Dialog_Check::Log(const std::string& line) {
 
 void Dialog_Check::OnZero() {
     if (zeroing_ == 1) {
-        zero_->setText(QString::fromUtf8(kZeroText));
+        zero_->setText(qs(kZeroText));
         zeroing_ = 0;
         return;
     }
     switch (kova::zeroActionOf(channel_)) {
         case kova::ZeroAction::ZeroReading:
-            zeroOffset_ = GetTrueDat(lastVoltage_, checkTable());
+            zeroOffset_ = GetTrueDat(lastVoltage_, rt_.checkTable);
             zeroing_ = 1;
-            zero_->setText(QString::fromUtf8(kRestoreZeroText));
+            zero_->setText(qs(kRestoreZeroText));
             break;
         case kova::ZeroAction::ResetCounters:
             rt_.hardwareModule.ExtResetCNT();
@@ -328,7 +303,7 @@ std::vector<kova::CheckRow> Dialog_Check::checkRows() const {
 }
 
 void Dialog_Check::OnAdd() {
-    const kova::CheckRow added{valueBox_->text().toStdString(), inputBox_->text().toStdString()};
+    const kova::CheckRow added{kova::textOf(*valueBox_), kova::textOf(*inputBox_)};
     const std::string refusal = kova::checkAddRefusal(checkRows(), added);
     if (!refusal.empty()) {
         Message(refusal, false);
@@ -349,16 +324,7 @@ void Dialog_Check::OnSave() {
 }
 
 void Dialog_Check::OnDblclkList() {
-    if (list_->GetSelectionMark() < 0) {
-        return;
-    }
-    if (!kova::dialogs().question(this, kDeleteQuestion)) {
-        return;
-    }
-    const int selected = list_->GetFirstSelected();
-    if (selected >= 0) {
-        list_->DeleteItem(selected);
-    }
+    list_->DeleteSelectedAfterAsking(this);
 }
 
 void Dialog_Check::OnExit() {
@@ -387,11 +353,4 @@ void Dialog_Check::keyPressEvent(QKeyEvent* event) {
 void Dialog_Check::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     ApplyLayout();
-}
-
-bool Dialog_Check::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        OnDblclkList();
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -90,7 +90,6 @@ class Dialog_Check : public QDialog {
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();

@@ -5,18 +5,16 @@
 // types the true value, adds the point, and saves the points as the channel's calibration table.
 
 #include <QPointer>
-#include <QWidget>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "calib/CalibSave.h"
 #include "config/ChannelStore.h"
+#include "controls/TabPage.h"
 #include "pages/logic/CalibPageSampler.h"
 
 class CEditListCtrl;
-class CMoveControl;
 class Dialog_Digit;
 class QCheckBox;
 class QComboBox;
@@ -39,14 +37,13 @@ struct CheckRequest {
 
 }  // namespace kova
 
-class Dialog_Tdcab : public QWidget {
+class Dialog_Tdcab : public kova::TabPage {
     Q_OBJECT
 
   public:
     static constexpr int kTemplateId = 130;
     static constexpr int kSampleTimerId = 1;  // period "MS", while shown
     static constexpr int kPlaceTimerId = 3;
-    static constexpr int kPlaceTimerMs = 50;
     // The length of the page's sliding average; it does not follow "HDNUM".
     static constexpr int kSlidingLength = 5;
 
@@ -72,8 +69,8 @@ class Dialog_Tdcab : public QWidget {
     // skipped. Tests call it directly. The timer runs while the tab sheet shows the page (not
     // after a restore from minimised) and never while the check window is open.
     void tick();
-    // Timer 3: moves the page onto the published page area and repaints it.
-    void placeTick();
+    // Timer 3, the place timer: moves the page onto the published page area.
+    void placeTick() { FollowPageArea(); }
 
     // Commands, as the controls trigger them.
     void OnSelchangeStation();
@@ -102,7 +99,6 @@ class Dialog_Tdcab : public QWidget {
     QCheckBox* debugLogBox() const { return debugLogBox_; }
     QCheckBox* sendToLedBox() const { return sendToLedBox_; }
     const QTimer* sampleTimer() const { return sampleTimer_; }
-    const QTimer* placeTimer() const { return placeTimer_; }
 
     // Page state.
     int autoVoltState() const { return autoVoltState_; }  // 0 on, 1 off
@@ -116,19 +112,18 @@ class Dialog_Tdcab : public QWidget {
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void AfterLayout() override;
 
   private:
     void BuildControls();
     void SetUpLists();
     void ApplyFonts();
-    void ApplyLayout();
-    void FillStations();
-    void FillDevices(const std::string& stationName);
     void SelectChannel(int row, bool restartAverage);
+    // The points list shows the stored table of the channel-number text `number`.
+    void LoadPoints(const std::string& number);
     void StartSampling();
+    // False, after saying so, while the display names no channel.
+    bool ChannelChosen();
     void Message(const std::string& text);
     std::string DisplayText() const;
 
@@ -162,7 +157,5 @@ class Dialog_Tdcab : public QWidget {
     QCheckBox* debugLogBox_ = nullptr;
     QCheckBox* sendToLedBox_ = nullptr;
     QTimer* sampleTimer_ = nullptr;
-    QTimer* placeTimer_ = nullptr;
     QPointer<Dialog_Digit> digitalWindow_;
-    std::unique_ptr<CMoveControl> layout_;
 };

@@ -8,34 +8,29 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 
 #include "config/ChannelRows.h"
-#include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
-#include "controls/MoveControl.h"
-#include "controls/PageKeys.h"
+#include "controls/Placement.h"
 #include "controls/StaticText.h"
+#include "controls/StationPicker.h"
+#include "controls/WidgetText.h"
 #include "controls/WriteFailure.h"
 #include "runtime/Runtime.h"
 
 namespace {
 
 using kova::dialogUnitRect;
-
-// Template 131, in dialog units.
-constexpr int kPageWidth = 482;
-constexpr int kPageHeight = 343;
+using kova::place;
 
 // Messages of this page are captioned with the application's title, as its other plain notices.
 constexpr const char* kMessageCaption = "Calib";
 
-constexpr const char* kNoStationMessage =
-    "没有配置工位信息，请先在“工位管理器”中配置该机的工位信息！";
 constexpr const char* kSavedMessage = "该设备通道配置保存完毕！";
 constexpr const char* kHint =
     "提示：选中一项数据，双击“通道号”或“通道说明”可以修改其数值。(About最多100个字符或50个汉字)";
@@ -64,18 +59,43 @@ void paintRemark(QWidget& widget) {
     widget.setAutoFillBackground(false);
 }
 
-template <typename Widget>
-Widget* place(Widget* widget, const QRect& rect) {
-    widget->setGeometry(rect);
-    return widget;
-}
-
 // A static text is drawn from its top-left corner, so a text taller than its box (the layout lets
 // the dialog font grow it) runs downwards rather than up into the control above.
 QLabel* label(const char* text, QWidget* parent, const QRect& rect) {
-    auto* l = place(new CStaticText(QString::fromUtf8(text), parent), rect);
+    auto* l = place(new CStaticText(kova::qs(text), parent), rect);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
+}
+
+// One of the three lists in its group box, with its keyword box, the box's label and "添 加"
+// below: rectangles in dialog units (x, y, width, height).
+struct ListGroupTemplate {
+    const char* title;
+    std::array<int, 4> group, list, label, keyword, add;
+};
+
+// clang-format off
+constexpr std::array<ListGroupTemplate, 3> kListGroups{{
+    // title                           group                 list                 label              keyword             add
+    {"模拟：（传感器......）",         {5, 48, 312, 278},    {9, 65, 304, 231},   {15, 305, 75, 8},  {92, 305, 83, 14},  {180, 305, 50, 14}},
+    {"数字输入：（光电开关......）",   {321, 48, 153, 138},  {326, 61, 145, 87},  {325, 152, 80, 8}, {327, 163, 83, 14}, {415, 151, 50, 27}},
+    {"数字输出：（电机......）",       {322, 188, 153, 138}, {326, 203, 145, 87}, {327, 293, 80, 8}, {328, 305, 83, 14}, {416, 293, 50, 27}},
+}};
+// clang-format on
+
+QRect rectOf(const std::array<int, 4>& du) {
+    return dialogUnitRect(du[0], du[1], du[2], du[3]);
+}
+
+template <typename Command>
+QGroupBox* addListGroup(Dialog_Tdset* page, const ListGroupTemplate& t, CEditListCtrl*& list,
+                        QLineEdit*& keyword, QPushButton*& add, Command command) {
+    auto* group = place(new QGroupBox(kova::qs(t.title), page), rectOf(t.group));
+    list = place(new CEditListCtrl(page), rectOf(t.list));
+    label("项目关键字：", page, rectOf(t.label));
+    keyword = place(new QLineEdit(page), rectOf(t.keyword));
+    add = kova::placeButton("添 加", page, rectOf(t.add), command);
+    return group;
 }
 
 std::vector<std::string> columnTexts(const CEditListCtrl& list, int column) {
@@ -94,12 +114,6 @@ std::vector<std::string> rowTexts(const CEditListCtrl& list, int row) {
     return cells;
 }
 
-void fillBox(QComboBox& box, const std::vector<std::string>& texts) {
-    for (const std::string& text : texts) {
-        box.addItem(QString::fromStdString(text));
-    }
-}
-
 void appendRow(CEditListCtrl& list, const std::vector<std::string>& cells) {
     const int row = list.InsertItem(list.GetItemCount(), cells.empty() ? "" : cells.front());
     for (std::size_t column = 1; column < cells.size(); ++column) {
@@ -107,45 +121,38 @@ void appendRow(CEditListCtrl& list, const std::vector<std::string>& cells) {
     }
 }
 
-kova::ChannelStore publishedStore() {
-    const kova::Runtime& r = kova::runtime();
-    return kova::ChannelStore({r.CalibIniPath, r.SysIniPath, r.DevIdIniPath});
-}
-
 QRect publishedPageArea() {
-    const kova::ScreenRect& r = kova::runtime().PageAreaRect;
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    return kova::qRectOf(kova::runtime().PageAreaRect);
 }
 
 }  // namespace
 
 Dialog_Tdset::Dialog_Tdset(QWidget* parent)
-    : Dialog_Tdset(publishedStore(), publishedPageArea, parent) {}
+    : Dialog_Tdset(kova::ChannelStore(kova::runtime().channelIniPaths()), publishedPageArea,
+                   parent) {}
 
 Dialog_Tdset::Dialog_Tdset(kova::ChannelStore store, PageAreaSource pageArea, QWidget* parent)
-    : QWidget(parent), store_(std::move(store)), pageArea_(std::move(pageArea)) {
-    resize(kova::dialogUnitsToPixelsX(kPageWidth), kova::dialogUnitsToPixelsY(kPageHeight));
+    : TabPage(std::move(pageArea), parent), store_(std::move(store)) {
+    resize(kova::dialogUnitSize(482, 343));  // template 131
     BuildControls();
-    layout_ = std::make_unique<CMoveControl>();
-    layout_->Attach(this);
+    AttachLayout();
 
     SetUpLists();
-    FillStations();
+    if (!kova::fillStations(*stationBox_, *deviceBox_, store_)) {
+        Message(kova::kNoStationMessage);
+    }
 
     // The layout gives every control the dialog font, over the boxes' and the lists' own; unlike
     // the calibration page, this page does not put its fonts back afterwards.
-    layout_->Layout();
-
-    placeTimer_ = new QTimer(this);
-    placeTimer_->setInterval(kPlaceTimerMs);
-    connect(placeTimer_, &QTimer::timeout, this, &Dialog_Tdset::tick);
-    placeTimer_->start();
+    Relayout();
+    StartFollowingPageArea();
 }
 
 Dialog_Tdset::~Dialog_Tdset() = default;
 
 void Dialog_Tdset::BuildControls() {
-    save_ = place(new QPushButton(QStringLiteral("保   存"), this), dialogUnitRect(10, 7, 94, 35));
+    save_ =
+        kova::placeButton("保   存", this, dialogUnitRect(10, 7, 94, 35), &Dialog_Tdset::OnSave);
     label("请选择本机一个工位：", this, dialogUnitRect(108, 5, 81, 8));
     stationBox_ = place(new QComboBox(this), dialogUnitRect(108, 15, 81, 14));
     label("请选择该工位的一个设备：", this, dialogUnitRect(191, 6, 150, 8));
@@ -154,29 +161,12 @@ void Dialog_Tdset::BuildControls() {
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    auto* analogGroup = place(new QGroupBox(QStringLiteral("模拟：（传感器......）"), this),
-                              dialogUnitRect(5, 48, 312, 278));
-    analogList_ = place(new CEditListCtrl(this), dialogUnitRect(9, 65, 304, 231));
-    label("项目关键字：", this, dialogUnitRect(15, 305, 75, 8));
-    analogKeyword_ = place(new QLineEdit(this), dialogUnitRect(92, 305, 83, 14));
-    addAnalog_ =
-        place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(180, 305, 50, 14));
-
-    auto* inputGroup = place(new QGroupBox(QStringLiteral("数字输入：（光电开关......）"), this),
-                             dialogUnitRect(321, 48, 153, 138));
-    inputList_ = place(new CEditListCtrl(this), dialogUnitRect(326, 61, 145, 87));
-    label("项目关键字：", this, dialogUnitRect(325, 152, 80, 8));
-    inputKeyword_ = place(new QLineEdit(this), dialogUnitRect(327, 163, 83, 14));
-    addInput_ =
-        place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(415, 151, 50, 27));
-
-    auto* outputGroup = place(new QGroupBox(QStringLiteral("数字输出：（电机......）"), this),
-                              dialogUnitRect(322, 188, 153, 138));
-    outputList_ = place(new CEditListCtrl(this), dialogUnitRect(326, 203, 145, 87));
-    label("项目关键字：", this, dialogUnitRect(327, 293, 80, 8));
-    outputKeyword_ = place(new QLineEdit(this), dialogUnitRect(328, 305, 83, 14));
-    addOutput_ =
-        place(new QPushButton(QStringLiteral("添 加"), this), dialogUnitRect(416, 293, 50, 27));
+    QGroupBox* analogGroup = addListGroup(this, kListGroups[0], analogList_, analogKeyword_,
+                                          addAnalog_, &Dialog_Tdset::OnAddAnalog);
+    QGroupBox* inputGroup = addListGroup(this, kListGroups[1], inputList_, inputKeyword_, addInput_,
+                                         &Dialog_Tdset::OnAddInput);
+    QGroupBox* outputGroup = addListGroup(this, kListGroups[2], outputList_, outputKeyword_,
+                                          addOutput_, &Dialog_Tdset::OnAddOutput);
 
     QLabel* hint = label(kHint, this, dialogUnitRect(7, 331, 468, 8));
     for (QWidget* remark : {static_cast<QWidget*>(analogGroup), static_cast<QWidget*>(inputGroup),
@@ -186,10 +176,6 @@ void Dialog_Tdset::BuildControls() {
 
     connect(stationBox_, &QComboBox::activated, this, [this](int) { OnSelchangeStation(); });
     connect(deviceBox_, &QComboBox::activated, this, [this](int) { OnSelchangeDevice(); });
-    connect(addAnalog_, &QPushButton::clicked, this, &Dialog_Tdset::OnAddAnalog);
-    connect(addInput_, &QPushButton::clicked, this, &Dialog_Tdset::OnAddInput);
-    connect(addOutput_, &QPushButton::clicked, this, &Dialog_Tdset::OnAddOutput);
-    connect(save_, &QPushButton::clicked, this, &Dialog_Tdset::OnSave);
 }
 
 void Dialog_Tdset::SetUpLists() {
@@ -219,25 +205,6 @@ void Dialog_Tdset::SetUpLists() {
     setUp(*outputList_, kova::kDigitalColumns);
 }
 
-void Dialog_Tdset::FillStations() {
-    fillBox(*stationBox_, kova::sortedNames(store_.ListStations()));
-    if (stationBox_->count() == 0) {
-        Message(kNoStationMessage);
-        return;
-    }
-    stationBox_->setCurrentIndex(0);
-    FillDevices(stationBox_->currentText().toStdString());
-    // One station leaves nothing to choose.
-    stationBox_->setEnabled(stationBox_->count() != 1);
-}
-
-void Dialog_Tdset::FillDevices(const std::string& stationName) {
-    deviceBox_->clear();
-    fillBox(*deviceBox_, kova::sortedNames(store_.ListDevices(stationName)));
-    // The lists stay empty until the technician picks a device.
-    deviceBox_->setCurrentIndex(-1);
-}
-
 void Dialog_Tdset::ClearLists() {
     analogList_->DeleteAllItems();
     inputList_->DeleteAllItems();
@@ -245,13 +212,13 @@ void Dialog_Tdset::ClearLists() {
 }
 
 void Dialog_Tdset::OnSelchangeStation() {
-    FillDevices(stationBox_->currentText().toStdString());
+    kova::fillDevices(*deviceBox_, store_, kova::textOf(*stationBox_));
     ClearLists();
 }
 
 void Dialog_Tdset::OnSelchangeDevice() {
     ClearLists();
-    const kova::ChannelLists lists = store_.LoadChannels(deviceBox_->currentText().toStdString());
+    const kova::ChannelLists lists = store_.LoadChannels(kova::textOf(*deviceBox_));
     for (const kova::AnalogChannel& row : lists.analog) {
         appendRow(*analogList_, kova::cellsOf(row));
     }
@@ -264,7 +231,7 @@ void Dialog_Tdset::OnSelchangeDevice() {
 }
 
 void Dialog_Tdset::AddRow(CEditListCtrl& list, const QLineEdit& keywordBox) {
-    const std::string keyword = keywordBox.text().toStdString();
+    const std::string keyword = kova::textOf(keywordBox);
     if (const auto refusal = kova::addRefusal(keyword, columnTexts(list, 0))) {
         Message(*refusal);
         return;
@@ -308,8 +275,7 @@ void Dialog_Tdset::OnSave() {
                                 kova::MessageIcon::Error);
         return;
     }
-    const kova::IniWriteResult result =
-        store_.SaveChannels(deviceBox_->currentText().toStdString(), lists);
+    const kova::IniWriteResult result = store_.SaveChannels(kova::textOf(*deviceBox_), lists);
     if (!result) {
         // A save that did not reach the file is never reported as done.
         kova::reportWriteFailure(this, "该设备通道配置保存失败：", result.error, result.reason,
@@ -317,31 +283,6 @@ void Dialog_Tdset::OnSave() {
         return;
     }
     kova::dialogs().message(this, kSavedMessage, kMessageCaption, kova::MessageIcon::Information);
-}
-
-void Dialog_Tdset::tick() {
-    const QRect area = pageArea_ ? pageArea_() : QRect();
-    // Nothing is published before the main window's first tick.
-    if (area.width() < 1 || area.height() < 1) {
-        return;
-    }
-    const QPoint topLeft =
-        parentWidget() != nullptr ? parentWidget()->mapFromGlobal(area.topLeft()) : area.topLeft();
-    setGeometry(QRect(topLeft, area.size()));
-    update();
-}
-
-void Dialog_Tdset::keyPressEvent(QKeyEvent* event) {
-    if (!kova::keepPageKey(event)) {
-        QWidget::keyPressEvent(event);
-    }
-}
-
-void Dialog_Tdset::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (layout_) {
-        layout_->Layout();
-    }
 }
 
 void Dialog_Tdset::Message(const std::string& text) {

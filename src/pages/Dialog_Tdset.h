@@ -3,31 +3,22 @@
 // A technician picks a station and a device and declares the device's analog inputs, digital
 // inputs and digital outputs in three editable lists; nothing is written before "保   存".
 
-#include <QRect>
-#include <QWidget>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/ChannelStore.h"
+#include "controls/TabPage.h"
 
 class CEditListCtrl;
-class CMoveControl;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
-class Dialog_Tdset : public QWidget {
+class Dialog_Tdset : public kova::TabPage {
     Q_OBJECT
 
   public:
     static constexpr int kTemplateId = 131;
-    static constexpr int kPlaceTimerMs = 50;  // timer 1
-
-    // The page area's screen rectangle as the main window last published it.
-    using PageAreaSource = std::function<QRect()>;
 
     // Builds the page from its template and opens it: fonts, lists, the stations of this
     // computer (a message when there is none), the layout and timer 1.
@@ -36,8 +27,8 @@ class Dialog_Tdset : public QWidget {
     explicit Dialog_Tdset(QWidget* parent = nullptr);
     ~Dialog_Tdset() override;
 
-    // Timer 1: moves the page onto the page area and repaints it. Tests call it directly.
-    void tick();
+    // Timer 1, the place timer: moves the page onto the page area. Tests call it directly.
+    void tick() { FollowPageArea(); }
 
     // Commands, as the controls trigger them.
     void OnSelchangeStation();
@@ -60,17 +51,10 @@ class Dialog_Tdset : public QWidget {
     QPushButton* addInputButton() const { return addInput_; }
     QPushButton* addOutputButton() const { return addOutput_; }
     QPushButton* saveButton() const { return save_; }
-    const QTimer* placeTimer() const { return placeTimer_; }
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildControls();
     void SetUpLists();
-    void FillStations();
-    void FillDevices(const std::string& stationName);
     void ClearLists();
     // "添 加" for one list with its keyword box.
     void AddRow(CEditListCtrl& list, const QLineEdit& keywordBox);
@@ -78,7 +62,6 @@ class Dialog_Tdset : public QWidget {
     void Message(const std::string& text);
 
     kova::ChannelStore store_;
-    PageAreaSource pageArea_;
 
     QComboBox* stationBox_ = nullptr;
     QComboBox* deviceBox_ = nullptr;
@@ -92,6 +75,4 @@ class Dialog_Tdset : public QWidget {
     QPushButton* addInput_ = nullptr;
     QPushButton* addOutput_ = nullptr;
     QPushButton* save_ = nullptr;
-    QTimer* placeTimer_ = nullptr;
-    std::unique_ptr<CMoveControl> layout_;
 };

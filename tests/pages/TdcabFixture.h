@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "../platform/IniTestFiles.h"
 #include "calib/MathHD.h"
@@ -34,6 +36,17 @@ inline constexpr const char* kCardIni =
     "[Card]\r\nStep=10\r\n[Analog3]\r\nMode=Constant\r\nLevel=1.5\r\n"
     "[Frequency123]\r\nValue=42.4\r\n[Frequency150]\r\nValue=49.6\r\n"
     "[Counter350]\r\nRate=1000\r\n";
+
+using Texts = std::vector<std::pair<std::string, std::string>>;
+
+// The points list as (voltage, true value) texts.
+inline Texts rowsOf(const Dialog_Tdcab& page) {
+    Texts texts;
+    for (const CalibRow& row : page.pointRows()) {
+        texts.emplace_back(row.volt, row.data);
+    }
+    return texts;
+}
 
 class TdcabFixture : public ::testing::Test {
   protected:

@@ -11,7 +11,7 @@
 
 #include "calib/CalibConfigDir.h"
 #include "calib/CalibList.h"
-#include "config/ChannelKeys.h"
+#include "calib/CalibSection.h"
 #include "platform/Numbers.h"
 
 namespace kova {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "calib/CalibSection.h"
 #include "config/ChannelRecords.h"
-#include "platform/Numbers.h"
 
 namespace kova {
 
@@ -61,16 +61,6 @@ inline std::string stationName(int number) {
     return std::to_string(number) + "工位";
 }
 
-// "<number>通道": the Calib.ini section of an analog card channel, which holds its calibration
-// table and its display parameters. Named by the channel-number text as entered, not a
-// reformatted number.
-inline std::string calibSectionName(std::string_view number) {
-    return std::string(number) + "通道";
-}
-// The section of card channel `channel`, as GetCalibArray names it.
-inline std::string calibSectionName(int channel) {
-    return calibSectionName(formatInt(channel));
-}
 inline std::string digitalSection(DigitalKind kind, std::string_view number) {
     return std::string(number) + (kind == DigitalKind::Output ? "数字输出" : "数字输入");
 }

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <iterator>
 
+#include "calib/CalibSection.h"
 #include "calib/ReadingChain.h"
 #include "calib/SampleBuffer.h"
 #include "calib/WMATH.h"
-#include "config/ChannelKeys.h"
 #include "config/ChannelStore.h"
 #include "controls/Dialogs.h"
 #include "controls/Digistring.h"

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 #include "calib/CalibSave.h"
-#include "config/ChannelKeys.h"
+#include "calib/CalibSection.h"
 #include "controls/Dialogs.h"
 #include "controls/EditListCtrl.h"
 #include "controls/WidgetText.h"

@@ -10,8 +10,8 @@
 
 #include "CalibFiles.h"
 #include "calib/CalibSave.h"
+#include "calib/CalibSection.h"
 #include "calib/WMATH.h"
-#include "config/ChannelKeys.h"
 #include "device/EnvRecord.h"
 #include "platform/Numbers.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "GbkFiles.h"
-#include "config/ChannelKeys.h"
+#include "calib/CalibSection.h"
 #include "config/ChannelList.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"

@@ -154,6 +154,13 @@ FERROXAN_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
     return 0;
 }
 
+// Every channel of the simulated card is always read: 0 for 0-399, 2 (not configured) elsewhere.
+FERROXAN_EXPORT int ExtGetStatusInfo(int channel) {
+    const bool ours =
+        channel >= 0 && channel < ferroxan::kFirstCounterChannel + ferroxan::kCounterChannels;
+    return ours ? 0 : 2;
+}
+
 // Hertz on channels 100-299; 0 elsewhere.
 FERROXAN_EXPORT float ExtGetFreb(int channel) {
     if (!ferroxan::inBlock(channel, ferroxan::kFirstFrequencyChannel,

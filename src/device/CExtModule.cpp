@@ -69,6 +69,9 @@ int CExtModule::ExtInPutDig(int input) {
 void CExtModule::ExtOutPutDig(int output, int state) {
     forward<slotOf("ExtOutPutDig")>(output, state);
 }
+int CExtModule::ExtGetStatusInfo(int channel) {
+    return forward<slotOf("ExtGetStatusInfo")>(channel);
+}
 int CExtModule::ExtStop() {
     return forward<slotOf("ExtStop")>();
 }

@@ -57,6 +57,8 @@ class CExtModule {
     void ExtResetCNT();
     int ExtInPutDig(int input);
     void ExtOutPutDig(int output, int state);
+    // A channel's state: 0 fresh, 1 link down, 2 not configured, 3 device exception.
+    int ExtGetStatusInfo(int channel);
     int ExtStop();
     int ExtRelease();
     int ExtDoModal(void* data);

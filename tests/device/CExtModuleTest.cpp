@@ -252,3 +252,12 @@ TEST_P(CExtModuleFailureTest, AFailingCallGivesItsFailureDefaultAndLaterCallsWor
 INSTANTIATE_TEST_SUITE_P(Modules, CExtModuleFailureTest,
                          ::testing::Values(KOVA_TEST_NULL_DEREF_CARD, KOVA_TEST_THROWING_CARD,
                                            KOVA_TEST_DIVIDING_CARD));
+
+TEST(CExtModuleTest, ACardWithoutStatusInfoReadsEveryChannelAsFresh) {
+    CExtModule module;
+    EXPECT_EQ(module.ExtGetStatusInfo(0), 0);
+    ASSERT_TRUE(module.Load(KOVA_TEST_CARD_GROUP_ONLY));
+    ASSERT_EQ(module.entryPoint(kova::slotOf("ExtGetStatusInfo")), nullptr);
+    EXPECT_EQ(module.ExtGetStatusInfo(0), 0);
+    EXPECT_EQ(module.ExtGetStatusInfo(300), 0);
+}

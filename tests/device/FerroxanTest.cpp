@@ -230,3 +230,12 @@ TEST(SettingsWatchTest, LooksAtTheFileAtMostEveryCheckInterval) {
     EXPECT_EQ(watch.settings().analog[1].level, 3.75);
     EXPECT_FALSE(watch.refresh());
 }
+
+TEST_F(FerroxanTest, EveryChannelOfTheSimulatedCardIsFresh) {
+    load("[Analog0]\nLevel=1\n");
+    for (int channel : {0, 99, 100, 299, 300, 399}) {
+        EXPECT_EQ(card_.ExtGetStatusInfo(channel), 0) << channel;
+    }
+    EXPECT_EQ(card_.ExtGetStatusInfo(400), 2);
+    EXPECT_EQ(card_.ExtGetStatusInfo(-1), 2);
+}

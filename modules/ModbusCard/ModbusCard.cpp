@@ -6,6 +6,8 @@
 // through ExtGetStatusInfo and reads NaN or 0.
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,7 +17,7 @@
 #include "Poller.h"
 #include "Readings.h"
 #include "platform/DynamicLibrary.h"
-#include "platform/IniFile.h"
+#include "platform/IniDocument.h"
 #include "platform/TextCodec.h"
 
 #define MODBUSCARD_EXPORT extern "C" __attribute__((visibility("default")))
@@ -50,7 +52,12 @@ class Card {
         const fs::path file = ownDirectory() / kSettingsFile;
         CardSettings settings;
         if (fs::exists(file)) {
-            settings = parseCardSettings(*kova::IniFile(file.string()).snapshot());
+            // The profile layer's own parser on the file's bytes. IniFile would keep a change
+            // watch for the rest of the process, which a module that is unloaded must not leave
+            // behind; the card reads its settings once an ExtOpen anyway.
+            std::ifstream in(file, std::ios::binary);
+            std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            settings = parseCardSettings(kova::IniDocument(std::move(bytes)));
         } else {
             settings.errors.push_back(file.string() + " not found");
         }

@@ -2,6 +2,7 @@
 
 #include <modbus.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -122,8 +123,7 @@ void Poller::noteException(int channel, const std::string& what, int code) {
     }
 }
 
-bool Poller::writeOutputs(bool& answered) {
-    const std::array<int, kDigitalOutputs> outputs = readings_.takeOutputs();
+bool Poller::writeOutputs(const std::array<int, kDigitalOutputs>& outputs, bool& answered) {
     if (!settings_.outputs) {
         return true;
     }
@@ -161,7 +161,7 @@ Poller::Cycle Poller::pollOnce() {
     const bool tcp = settings_.link.transport == Transport::Tcp;
     bool answered = false;
     bool failed = false;
-    if (!writeOutputs(answered)) {
+    if (!writeOutputs(readings_.takeOutputs(), answered)) {
         if (tcp) {
             return Cycle::LinkLost;
         }
@@ -313,7 +313,21 @@ void Poller::run() {
             break;
         }
     }
+    flushOutputs();
     disconnect();
+}
+
+void Poller::flushOutputs() {
+    const std::array<int, kDigitalOutputs> outputs = readings_.takeOutputs();
+    if (!settings_.outputs ||
+        std::all_of(outputs.begin(), outputs.end(), [](int state) { return state < 0; })) {
+        return;
+    }
+    bool answered = false;
+    if ((!connected_ && !connect()) || !writeOutputs(outputs, answered)) {
+        readings_.takeOutputs();  // nobody is left to write them
+        log_.write("outputs switched before closing not written: " + lostReason_);
+    }
 }
 
 }  // namespace modbuscard

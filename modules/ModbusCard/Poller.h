@@ -3,6 +3,7 @@
 // input each PollMs, writes the queued outputs, and gets a lost link back with Backoff. Nothing
 // else touches the bus, so no entry point ever waits on it.
 
+#include <array>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -28,8 +29,8 @@ class Poller {
     Poller& operator=(const Poller&) = delete;
 
     void start();
-    // Stops the thread and closes the link. Waits for a request in flight to end, at most
-    // TimeoutMs.
+    // Stops the thread and closes the link, after writing the outputs switched since the last
+    // cycle. Waits for a request in flight to end and for those writes, each at most TimeoutMs.
     void stop();
 
     // The steps of the thread, also run directly by the benchmark.
@@ -49,7 +50,9 @@ class Poller {
     // Waits for the time or for stop(); false when stopping.
     bool waitUntil(Clock::time_point until);
     Cycle lost(const std::string& why);
-    bool writeOutputs(bool& answered);
+    bool writeOutputs(const std::array<int, kDigitalOutputs>& outputs, bool& answered);
+    // At stop: the outputs switched since the last cycle are written before the link closes.
+    void flushOutputs();
     void noteException(int channel, const std::string& what, int code);
 
     CardSettings settings_;

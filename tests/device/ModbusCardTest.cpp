@@ -200,6 +200,15 @@ TEST_F(ModbusCardTest, WritesOutputsAndReadsCoilInputs) {
     EXPECT_EQ(tcp_->get(1, "co", 33, 2), (std::vector<int>{1, 0}));
 }
 
+TEST_F(ModbusCardTest, OutputsSwitchedJustBeforeClosingAreStillWritten) {
+    install("[DigitalOut]\nAddress=10\n");
+    card_.ExtOutPutDig(4, 1);
+    card_.ExtOutPutDig(6, 1);
+    card_.ExtOutPutDig(6, 0);
+    card_.ExtClose();
+    EXPECT_EQ(tcp_->get(1, "co", 14, 3), (std::vector<int>{1, 0, 0})) << log();
+}
+
 TEST_F(ModbusCardTest, ResetZeroesTheCountersInSoftware) {
     tcp_->set(1, "hr", 0, {65530});
     tcp_->set(1, "ir", 8, words(1000, true));

@@ -1,8 +1,9 @@
 # kova_add_test(NAME name SOURCES ... [LIBS ...] [GUI] [FILTER gtest-filter])
 # One test executable per folder; tests are discovered at test time so that a sanitizer
 # build does not run them while building. GUI tests get the label "gui", the others "core".
-# FILTER leaves out of discovery the tests that a test entry of their own runs. Every test sees
-# tests/support; a GUI test gets its one headless QApplication from there.
+# FILTER leaves out of discovery the tests that a test entry of their own runs. Every test links
+# the support of tests/support; a GUI test also gets its one headless QApplication and the dialogs
+# recorder from there.
 function(kova_add_test)
   cmake_parse_arguments(T "GUI" "NAME;FILTER" "SOURCES;LIBS" ${ARGN})
   if(T_GUI AND NOT KOVA_GUI)
@@ -11,7 +12,7 @@ function(kova_add_test)
   find_package(GTest REQUIRED)
   if(T_GUI)
     list(APPEND T_SOURCES ${PROJECT_SOURCE_DIR}/tests/support/QtTestEnvironment.cpp)
-    list(APPEND T_LIBS Qt6::Test)
+    list(APPEND T_LIBS kova_test_support_gui Qt6::Test)
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   kova_warnings(${T_NAME})

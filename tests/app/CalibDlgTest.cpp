@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "../platform/IniTestFiles.h"
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
+#include "TestFiles.h"
 #include "controls/TabSheet.h"
 #include "pages/Dialog_Digit.h"
 #include "pages/Dialog_Tdcab.h"
@@ -36,12 +36,12 @@ class CalibDlgTest : public ::testing::Test {
     void SetUp() override {
         fs::create_directories(config);
         fs::create_directories(modules);
-        test::writeBytes(config / "sysKOVA.ini",
-                         utf8ToGbk("[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=7,\r\n"));
-        test::writeBytes(config / "DevID.ini", utf8ToGbk("[DEVID]\r\ndevid7=制动台\r\n"));
-        test::writeBytes(config / "Calib.ini",
-                         utf8ToGbk("[CHECKPARAM]\r\nMS=50\r\n[制动台]\r\nAllTD_A=左制动力,\r\n"
-                                   "左制动力=1\r\n"));
+        test::writeGbk(config / "sysKOVA.ini",
+                       "[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=7,\r\n");
+        test::writeGbk(config / "DevID.ini", "[DEVID]\r\ndevid7=制动台\r\n");
+        test::writeGbk(config / "Calib.ini",
+                       "[CHECKPARAM]\r\nMS=50\r\n[制动台]\r\nAllTD_A=左制动力,\r\n"
+                       "左制动力=1\r\n");
         fs::copy_file(KOVA_TEST_FULL_CARD, modules / "Ferroxan.so");
         fs::copy_file(KOVA_TEST_SCRIPTED_PASSWORD_BOX, dir / "PasswordBox.so");
         env.setText(EnvRecord::kConfigDirOffset, config.string());
@@ -258,8 +258,8 @@ TEST_F(CalibDlgTest, OutputsSwitchedOnInTheDigitalTestAreLowBeforeTheModuleClose
 }
 
 TEST_F(CalibDlgTest, RestoreDefaultsWritesThreeKeysClosesTheModuleAndEnds) {
-    test::writeBytes(config / "Calib.ini",
-                     utf8ToGbk("[CHECKPARAM]\r\nMS=20\r\nAVERNUM=5\r\nHDNUM=0\r\nFIRNUM=0.3\r\n"));
+    test::writeGbk(config / "Calib.ini",
+                   "[CHECKPARAM]\r\nMS=20\r\nAVERNUM=5\r\nHDNUM=0\r\nFIRNUM=0.3\r\n");
     CalibDlg window(rt, env, std::string_view("0,0,761,557,0"));
     ASSERT_TRUE(window.Initialise());
     window.OnRestoreDefaults();

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
 #include "ChildProcess.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 

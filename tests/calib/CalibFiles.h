@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 
 namespace kova::testing {
 
@@ -20,7 +20,7 @@ class CalibDir {
     // Writes Calib.ini in this directory from UTF-8 text, stored as GBK.
     std::string writeCalibIni(std::string_view utf8) const {
         const std::string name = file("Calib.ini");
-        test::writeBytes(name, test::gbk(utf8));
+        test::writeGbk(name, utf8);
         return name;
     }
 

@@ -85,10 +85,10 @@ class CalibLibExportTest : public ::testing::Test {
         ASSERT_EQ(install.status, 0) << install.output;
         configDir_ = dir_.file("config");
         ASSERT_TRUE(std::filesystem::create_directory(configDir_));
-        test::writeBytes(configDir_ + "/Calib.ini",
-                         test::gbk("[CHECKPARAM]\r\nMS=100\r\n"
-                                   "[12通道]\r\nJingDu=3\r\nVolt=0.095,0.124,0.320,0.519,\r\n"
-                                   "Data=0.000,12.000,92.300,172.125,\r\n"));
+        test::writeGbk(configDir_ + "/Calib.ini",
+                       "[CHECKPARAM]\r\nMS=100\r\n"
+                       "[12通道]\r\nJingDu=3\r\nVolt=0.095,0.124,0.320,0.519,\r\n"
+                       "Data=0.000,12.000,92.300,172.125,\r\n");
     }
 
     // Runs the built sibling program and checks it against this process's conversion.

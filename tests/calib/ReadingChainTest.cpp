@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
 #include "DataDeal.h"
+#include "TestFiles.h"
 #include "device/CExtModule.h"
 #include "device/SystemLibrary.h"
 

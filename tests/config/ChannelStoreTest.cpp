@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "GbkFiles.h"
+#include "TestFiles.h"
 #include "calib/CalibSection.h"
 #include "config/ChannelList.h"
 #include "platform/IniFile.h"
@@ -20,9 +20,9 @@
 namespace kova {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeGbk;
+using test::readBytes;
+using test::TempDir;
+using test::writeGbk;
 
 // The per-channel section keeps the number text as entered: "007" is not channel 7's section. The
 // empty number names the suffix alone, which the save's checks match sections against.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "GbkFiles.h"
+#include "TestFiles.h"
 #include "config/ChannelStore.h"
 
 namespace kova {
@@ -48,7 +48,7 @@ TEST(KeywordCheckTest, AcceptedKeywordsSurviveASaveAndLoad) {
     const std::string accepted[] = {
         "ZL", "左 轮", "a;b", "x" + chinese(19), std::string(39, 'k'), "制动力(kN)", "DI0DATA",
     };
-    testing::TempDir dir;
+    test::TempDir dir;
     const ChannelStore store(
         {dir.file("Calib.ini"), dir.file("sysKOVA.ini"), dir.file("DevID.ini")});
     ChannelLists lists;

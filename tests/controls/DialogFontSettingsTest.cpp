@@ -4,13 +4,12 @@
 #include <QFontMetrics>
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
+#include "TestFiles.h"
 #include "controls/DialogFontSettings.h"
 #include "controls/MoveControl.h"
-#include "platform/TextCodec.h"
 
 namespace {
 
@@ -28,8 +27,7 @@ class DialogFontSettingsTest : public ::testing::Test {
 
     // Writes loginset.ini (GBK) into dir.
     static void writeLoginSet(const fs::path& dir, const std::string& utf8) {
-        std::ofstream out(dir / "loginset.ini", std::ios::binary);
-        out << kova::utf8ToGbk(utf8);
+        kova::test::writeGbk(dir / "loginset.ini", utf8);
     }
 
     QTemporaryDir dir_;

@@ -3,9 +3,9 @@
 #include <QDialog>
 #include <climits>
 
+#include "DialogsRecorder.h"
 #include "controls/DialogUnits.h"
 #include "controls/Dialogs.h"
-#include "controls/DialogsRecorder.h"
 
 namespace kova {
 namespace {

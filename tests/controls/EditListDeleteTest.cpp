@@ -7,7 +7,7 @@
 #include <QTest>
 #include <string>
 
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 
 namespace {

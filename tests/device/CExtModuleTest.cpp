@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/TextCodec.h"
 

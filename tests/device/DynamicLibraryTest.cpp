@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 using kova::DynamicLibrary;

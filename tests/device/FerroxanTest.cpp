@@ -7,10 +7,10 @@
 #include <set>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
 #include "CardSettings.h"
 #include "FerroxanRecheck.h"
 #include "SettingsWatch.h"
+#include "TestFiles.h"
 #include "device/CExtModule.h"
 #include "platform/IniDocument.h"
 

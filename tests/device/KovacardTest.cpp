@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "../platform/IniTestFiles.h"
 #include "ChildProcess.h"
 #include "ModbusUnit.h"
+#include "TestFiles.h"
 
 namespace fs = std::filesystem;
 

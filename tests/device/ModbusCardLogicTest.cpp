@@ -7,12 +7,12 @@
 #include <cmath>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
 #include "Backoff.h"
 #include "CardLog.h"
 #include "ModbusSettings.h"
 #include "Readings.h"
 #include "RegisterPlan.h"
+#include "TestFiles.h"
 #include "platform/IniDocument.h"
 #include "platform/TextCodec.h"
 

@@ -13,8 +13,8 @@
 #include <set>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
 #include "ModbusUnit.h"
+#include "TestFiles.h"
 #include "device/CExtModule.h"
 #include "platform/TextCodec.h"
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 #include "device/SystemLibraryNames.h"
 #include "platform/TextCodec.h"
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 #include "dialogs/logic/CheckSettings.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"

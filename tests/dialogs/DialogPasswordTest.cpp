@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
 #include "dialogs/Dialog_Password.h"
 #include "dialogs/logic/MaintenancePassword.h"
 

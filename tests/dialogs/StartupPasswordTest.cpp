@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
+#include "TestFiles.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/TextCodec.h"
 
@@ -27,9 +27,9 @@ class StartupPasswordTest : public ::testing::Test {
     // The stand-in component in a directory of its own, beside a users file the test writes.
     void installStandIn() {
         fs::copy_file(KOVA_TEST_PASSWORD_BOX, dir / "PasswordBox.so");
-        test::writeBytes(dir / "PasswordBox.users",
-                         utf8ToGbk("[Zhang]\r\nPassword=s3cret\r\nName=张工\r\nRole=标定员\r\n"
-                                   "Note=二号线\r\n[nopass]\r\nName=无密码\r\n"));
+        test::writeGbk(dir / "PasswordBox.users",
+                       "[Zhang]\r\nPassword=s3cret\r\nName=张工\r\nRole=标定员\r\n"
+                       "Note=二号线\r\n[nopass]\r\nName=无密码\r\n");
     }
 
     // Plays the operator in the login box once it is up.

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "../device/FerroxanRecheck.h"
-#include "../platform/IniTestFiles.h"
+#include "DialogsRecorder.h"
+#include "TestFiles.h"
 #include "calib/Calib.h"
-#include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
 #include "pages/Dialog_Tdset.h"
@@ -42,9 +42,8 @@ TEST(EndToEndTest, ADeclaredChannelCalibratedOnTheCardReadsBackThroughLibCalib) 
     test::TempDir dir;
     test::ScopedEnv systemDir("KOVA_SYSTEM_DIR", KOVA_TEST_SYSTEM_DIR);
     test::ScopedEnv configDir("KOVA_CONFIG_DIR", dir.path());
-    test::writeBytes(dir / "sysKOVA.ini",
-                     test::gbk("[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=1,\r\n"));
-    test::writeBytes(dir / "DevID.ini", test::gbk("[DEVID]\r\ndevid1=制动台\r\n"));
+    test::writeGbk(dir / "sysKOVA.ini", "[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=1,\r\n");
+    test::writeGbk(dir / "DevID.ini", "[DEVID]\r\ndevid1=制动台\r\n");
     writeCard(dir.path(), "1.25");
     fs::copy_file(KOVA_TEST_FERROXAN, dir / "Ferroxan.so");
 

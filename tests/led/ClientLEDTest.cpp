@@ -157,10 +157,10 @@ TEST_F(ClientLEDTest, TitlesComeFromMonDevOnTheDriveOfTheWorkingDirectory) {
     const fs::path e = root_ / "e";
     ::setenv("KOVA_DRIVE_D", d.c_str(), 1);
     ::setenv("KOVA_DRIVE_E", e.c_str(), 1);
-    writeGbkFile(d / "KOVA" / "system" / "config" / "MonDev.ini",
-                 "[CURLED]\r\nCurLedName=当前屏\r\n[DEVLED]\r\n速度=SpeedLED\r\nlong=" +
-                     std::string(120, 'x') + "\r\n");
-    writeGbkFile(e / "KOVA" / "system" / "config" / "MonDev.ini", "[DEVLED]\r\n速度=LED-E\r\n");
+    writeGbk(d / "KOVA" / "system" / "config" / "MonDev.ini",
+             "[CURLED]\r\nCurLedName=当前屏\r\n[DEVLED]\r\n速度=SpeedLED\r\nlong=" +
+                 std::string(120, 'x') + "\r\n");
+    writeGbk(e / "KOVA" / "system" / "config" / "MonDev.ini", "[DEVLED]\r\n速度=LED-E\r\n");
     fs::create_directories(d / "station" / "bin");
     fs::create_directories(e / "work");
     fs::current_path(d / "station" / "bin");

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "TestFiles.h"
 #include "calib/ClientLED.h"
 #include "platform/TextCodec.h"
 #include "platform/WindowMessages.h"
@@ -77,17 +78,9 @@ inline std::string hexOf(std::string_view bytes) {
     return out;
 }
 
-inline void writeGbkFile(const fs::path& file, const std::string& utf8) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << utf8ToGbk(utf8);
-}
-
 class LedFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "LedTest-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
         ::setenv("KOVA_WINDOWS_DIR", (root_ / "windows").c_str(), 1);
         startDir_ = fs::current_path();
     }
@@ -98,8 +91,6 @@ class LedFixture : public ::testing::Test {
         for (const char* name : {"KOVA_WINDOWS_DIR", "KOVA_DRIVE_D", "KOVA_DRIVE_E"}) {
             ::unsetenv(name);
         }
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     ChildProcess& start(const std::string& program, const std::vector<std::string>& args) {
@@ -118,7 +109,8 @@ class LedFixture : public ::testing::Test {
         return child;
     }
 
-    fs::path root_;
+    TempDir dir_;
+    const fs::path root_ = dir_.path();
     fs::path startDir_;
     std::vector<std::unique_ptr<ChildProcess>> children_;
 };

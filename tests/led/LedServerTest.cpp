@@ -18,8 +18,8 @@ std::vector<std::string> defaults() {
 
 TEST_F(LedServerTest, BoardTitlesJoinArgumentsOrDefaultsWithTheSettings) {
     const fs::path ini = root_ / "MonDev.ini";
-    writeGbkFile(
-        ini, "[DEVLED]\r\n速度=SpeedLED\r\ndup=led0\r\nnone=\r\n[CURLED]\r\nCurLedName=当前屏\r\n");
+    writeGbk(ini,
+             "[DEVLED]\r\n速度=SpeedLED\r\ndup=led0\r\nnone=\r\n[CURLED]\r\nCurLedName=当前屏\r\n");
     std::vector<std::string> withSettings = defaults();
     withSettings.insert(withSettings.end(), {"SpeedLED", "当前屏"});
     const struct {
@@ -60,7 +60,7 @@ TEST_F(LedServerTest, BoardsKeepWhatTheyShowAndReportOneLinePerMessage) {
 
 TEST_F(LedServerTest, ServesTheBoardsOfItsSettingsFile) {
     const fs::path ini = root_ / "MonDev.ini";
-    writeGbkFile(ini, "[DEVLED]\r\n速度=SpeedLED\r\n[CURLED]\r\nCurLedName=当前屏\r\n");
+    writeGbk(ini, "[DEVLED]\r\n速度=SpeedLED\r\n[CURLED]\r\nCurLedName=当前屏\r\n");
     ChildProcess& server = startServing(kLedServer, {"--headless", "--config", ini.string()},
                                         {"LED0", "LED9", "speedled", "当前屏"});
     cClientLED led;

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "../platform/IniTestFiles.h"
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
+#include "TestFiles.h"
 #include "led/LedProtocol.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/IniFile.h"
@@ -127,7 +127,7 @@ inline constexpr const char* kBoardTitle = "CheckBoard";
 class CheckFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        test::writeBytes(dir_ / "Calib.ini", test::gbk(kCheckCalibIni));
+        test::writeGbk(dir_ / "Calib.ini", kCheckCalibIni);
         rt_.CalibIniPath = (dir_ / "Calib.ini").string();
         rt_.SysIniPath = (dir_ / "sysKOVA.ini").string();
         rt_.DevIdIniPath = (dir_ / "DevID.ini").string();

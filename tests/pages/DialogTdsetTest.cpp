@@ -5,8 +5,8 @@
 namespace kova {
 namespace {
 
-using testing::readBytes;
-using testing::writeGbk;
+using test::readBytes;
+using test::writeGbk;
 
 TEST_F(DialogTdsetTest, OpensOnTheFirstStationWithItsDevicesButNoDevice) {
     struct Case {

@@ -5,7 +5,7 @@
 namespace kova {
 namespace {
 
-using testing::writeGbk;
+using test::writeGbk;
 
 // True when some pixel of the image passes the test.
 template <typename Test>

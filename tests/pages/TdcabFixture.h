@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "../platform/IniTestFiles.h"
+#include "DialogsRecorder.h"
+#include "TestFiles.h"
 #include "calib/MathHD.h"
-#include "controls/DialogsRecorder.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
 #include "runtime/Runtime.h"
@@ -67,9 +67,7 @@ class TdcabFixture : public ::testing::Test {
         ASSERT_EQ(rt_.systemLibrary.Load(1), SystemLibrary::kLoaded);
     }
 
-    void writeIni(const char* name, const char* utf8) {
-        test::writeBytes(dir_ / name, test::gbk(utf8));
-    }
+    void writeIni(const char* name, const char* utf8) { test::writeGbk(dir_ / name, utf8); }
 
     Dialog_Tdcab& open() {
         page_ = std::make_unique<Dialog_Tdcab>(rt_, average_);

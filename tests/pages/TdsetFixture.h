@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "GbkFiles.h"
+#include "DialogsRecorder.h"
 #include "LabelClashes.h"
-#include "controls/DialogsRecorder.h"
+#include "TestFiles.h"
 #include "controls/EditListCtrl.h"
 #include "controls/InPlaceEdit.h"
 #include "pages/Dialog_Tdset.h"
@@ -77,8 +77,8 @@ inline std::vector<std::string> itemsOf(const QComboBox& box) {
 class DialogTdsetTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::writeGbk(paths.devIdIni, kDevIds);
-        testing::writeGbk(paths.calibIni, kChannels);
+        test::writeGbk(paths.devIdIni, kDevIds);
+        test::writeGbk(paths.calibIni, kChannels);
     }
 
     void TearDown() override {
@@ -88,7 +88,7 @@ class DialogTdsetTest : public ::testing::Test {
     }
 
     Dialog_Tdset& open(const char* stations, QWidget* parent = nullptr) {
-        testing::writeGbk(paths.sysIni, stations);
+        test::writeGbk(paths.sysIni, stations);
         page = std::make_unique<Dialog_Tdset>(
             ChannelStore(paths), [this] { return pageArea; }, parent);
         return *page;
@@ -114,7 +114,7 @@ class DialogTdsetTest : public ::testing::Test {
         return texts;
     }
 
-    testing::TempDir dir;
+    test::TempDir dir;
     ChannelIniPaths paths{dir.file("Calib.ini"), dir.file("sysKOVA.ini"), dir.file("DevID.ini")};
     DialogsRecorder recorder;
     ScopedDialogs scopedDialogs{recorder};

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/AcquisitionLog.h"
 
 namespace kova {

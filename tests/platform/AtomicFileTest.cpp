@@ -16,7 +16,7 @@
 #include <set>
 #include <string>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/AtomicFile.h"
 
 namespace kova {

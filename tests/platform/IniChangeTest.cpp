@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/IniFile.h"
 
 namespace kova {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "IniInvariants.h"
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 
 namespace kova {
 namespace {

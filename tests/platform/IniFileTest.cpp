@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/IniFile.h"
 
 namespace kova {

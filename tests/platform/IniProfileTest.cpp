@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/IniFile.h"
 
 namespace kova {

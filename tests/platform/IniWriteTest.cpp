@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/IniFile.h"
 
 namespace kova {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "IniTestFiles.h"
+#include "TestFiles.h"
 
 namespace kova {
 namespace {

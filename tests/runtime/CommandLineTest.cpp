@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 
 using kova::CommandLineRequest;
 using kova::ScreenRect;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 #include "runtime/Runtime.h"
 #include "runtime/StartUp.h"
 
@@ -17,7 +17,7 @@ class RuntimeParametersTest : public ::testing::Test {
     // The parameters read from a Calib.ini holding `text` (written as GBK), or from no file.
     std::unique_ptr<Runtime> read(const std::optional<std::string>& text) {
         if (text) {
-            kova::test::writeBytes(calibIni(), kova::test::gbk(*text));
+            kova::test::writeGbk(calibIni(), *text);
         } else {
             std::filesystem::remove(calibIni());
         }

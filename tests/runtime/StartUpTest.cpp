@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "../platform/IniTestFiles.h"
+#include "TestFiles.h"
 #include "platform/DynamicLibrary.h"
 
 namespace fs = std::filesystem;

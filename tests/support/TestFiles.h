@@ -1,6 +1,8 @@
 #pragma once
-// Test data on disk: a temporary directory per test, files written and read byte for byte.
+// Test data on disk: a temporary directory per test, files written and read byte for byte or
+// from UTF-8 text as GBK, the way the line's programs store their ini files.
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -19,9 +21,11 @@ namespace kova::test {
 class TempDir {
   public:
     explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-        std::string pattern = (base / "kova-ini-XXXXXX").string();
+        std::string pattern = (base / "kova-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
+        } else {
+            ADD_FAILURE() << "cannot create a temporary directory under " << base;
         }
     }
     TempDir(const TempDir&) = delete;
@@ -34,6 +38,8 @@ class TempDir {
     }
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // The path of a file in the directory, as the stores take it.
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
 
   private:
     std::filesystem::path path_;
@@ -92,6 +98,14 @@ class ScopedEnv {
 // GBK bytes of UTF-8 text, for building files the way the line's programs store them.
 inline std::string gbk(std::string_view utf8) {
     return utf8ToGbk(utf8);
+}
+
+// Writes the UTF-8 text as GBK bytes, making the file's directories first.
+inline void writeGbk(const std::filesystem::path& file, std::string_view utf8) {
+    if (file.has_parent_path()) {
+        std::filesystem::create_directories(file.parent_path());
+    }
+    writeBytes(file, gbk(utf8));
 }
 
 }  // namespace kova::test

@@ -1,4 +1,4 @@
-#include "controls/DialogsRecorder.h"
+#include "DialogsRecorder.h"
 
 #include <QDialog>
 

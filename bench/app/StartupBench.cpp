@@ -4,28 +4,23 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPixmap>
 #include <cstdlib>
 #include <filesystem>
 
+#include "BenchFiles.h"
 #include "app/CalibDlg.h"
-#include "calib/BenchFiles.h"
-#include "platform/TextCodec.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 void BM_StartupToFirstPaint(benchmark::State& state) {
-    const fs::path dir = kova::bench::benchDirectory() / "app-startup";
-    fs::create_directories(dir);
-    kova::bench::writeFile(
-        dir / "sysKOVA.ini",
-        kova::utf8ToGbk("[ALLSTATION]\r\n1工位=1\r\n2工位=1\r\n[1工位]\r\nDevOrder=1,2,\r\n"));
-    kova::bench::writeFile(dir / "DevID.ini",
-                           kova::utf8ToGbk("[DEVID]\r\ndevid1=制动台\r\ndevid2=侧滑台\r\n"));
-    kova::bench::writeFile(dir / "Calib.ini", kova::utf8ToGbk("[CHECKPARAM]\r\nMS=100\r\n"));
+    const fs::path dir = kova::bench::benchSubdirectory("app-startup");
+    kova::bench::writeGbkFile(dir / "sysKOVA.ini",
+                              "[ALLSTATION]\r\n1工位=1\r\n2工位=1\r\n[1工位]\r\nDevOrder=1,2,\r\n");
+    kova::bench::writeGbkFile(dir / "DevID.ini", "[DEVID]\r\ndevid1=制动台\r\ndevid2=侧滑台\r\n");
+    kova::bench::writeGbkFile(dir / "Calib.ini", "[CHECKPARAM]\r\nMS=100\r\n");
     kova::bench::writeFile(dir / "Ferroxan.ini", "[Card]\r\nStep=10\r\n");
     fs::copy_file(APP_BENCH_FERROXAN, dir / "Ferroxan.so", fs::copy_options::overwrite_existing);
     setenv("KOVA_SYSTEM_DIR", APP_BENCH_SYSTEM_DIR, 1);
@@ -52,17 +47,3 @@ void BM_StartupToFirstPaint(benchmark::State& state) {
 BENCHMARK(BM_StartupToFirstPaint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

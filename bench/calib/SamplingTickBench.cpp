@@ -18,8 +18,7 @@ namespace {
 using namespace kova;
 
 void BM_SamplingTick(benchmark::State& state) {
-    const std::filesystem::path dir = bench::benchDirectory() / "card";
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = bench::benchSubdirectory("card");
     bench::writeFile(dir / "Ferroxan.ini",
                      "[Card]\r\nSampleInterval=0.1\r\n"
                      "[Analog7]\r\nMode=Sine\r\nLevel=1.2\r\nAmplitude=0.4\r\nPeriod=2000\r\n"

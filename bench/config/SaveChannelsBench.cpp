@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "BenchFiles.h"
 #include "config/ChannelStore.h"
 #include "config/ChannelWrites.h"
 #include "platform/IniFile.h"
@@ -52,7 +53,7 @@ std::string busyCalibIni(const std::string& path) {
         }
         tables += "\r\n";
     }
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << utf8ToGbk(tables);
+    bench::writeGbkFile(path, tables);
     if (!IniFile(path).writeStrings(channelWrites(kDevice, benchLists("旧")))) {
         std::abort();
     }
@@ -75,30 +76,16 @@ std::string busyCalibIni(const std::string& path) {
 
 class SaveFixture {
   public:
-    SaveFixture() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kova-config-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        dir_ = pattern;
-        path_ = (dir_ / "Calib.ini").string();
-        original_ = busyCalibIni(path_);
-    }
-    ~SaveFixture() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
+    SaveFixture() { original_ = busyCalibIni(path_); }
     SaveFixture(const SaveFixture&) = delete;
     SaveFixture& operator=(const SaveFixture&) = delete;
 
-    void restore() const { std::ofstream(path_, std::ios::binary | std::ios::trunc) << original_; }
+    void restore() const { bench::writeFile(path_, original_); }
     const std::string& path() const { return path_; }
     std::size_t bytes() const { return original_.size(); }
 
   private:
-    std::filesystem::path dir_;
-    std::string path_;
+    std::string path_ = (bench::benchSubdirectory("config") / "Calib.ini").string();
     std::string original_;
 };
 
@@ -140,5 +127,3 @@ BENCHMARK(BM_SaveChannelsGrouped)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveChannelsKeyByKey)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-BENCHMARK_MAIN();

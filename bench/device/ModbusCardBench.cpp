@@ -23,6 +23,8 @@
 #include <string>
 #include <thread>
 
+#include "BenchFiles.h"
+#include "BenchMain.h"
 #include "CardLog.h"
 #include "ModbusSettings.h"
 #include "Poller.h"
@@ -176,21 +178,12 @@ BENCHMARK(BM_PollCycle16Scattered)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string pattern = (fs::temp_directory_path() / "modbus_bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        return 1;
-    }
-    benchDir = pattern;
+    benchDir = kova::bench::benchDirectory();
     if (!startUnit()) {
         stopUnit();
-        fs::remove_all(benchDir);
         return 1;
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = kova::bench::runBenchmarks(argc, argv);
     stopUnit();
-    std::error_code ec;
-    fs::remove_all(benchDir, ec);
-    return 0;
+    return status;
 }

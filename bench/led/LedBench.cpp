@@ -19,13 +19,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchFiles.h"
+#include "BenchMain.h"
+#include "SocketFloor.h"
 #include "calib/ClientLED.h"
-#include "platform/SocketFloor.h"
 #include "platform/WindowMessages.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 struct CountingStatus : cClientLED::StatusWindow {
@@ -128,11 +129,7 @@ pid_t startServer() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string pattern = (fs::temp_directory_path() / "led_bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        return 1;
-    }
-    setenv("KOVA_WINDOWS_DIR", (fs::path(pattern) / "windows").c_str(), 1);
+    setenv("KOVA_WINDOWS_DIR", (kova::bench::benchDirectory() / "windows").c_str(), 1);
     const pid_t server = startServer();
     serverPid = server;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -140,10 +137,7 @@ int main(int argc, char** argv) {
     }
     int status = 1;
     if (server > 0 && kova::windowExists("LED0")) {
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        status = 0;
+        status = kova::bench::runBenchmarks(argc, argv);
     } else {
         std::cerr << "led_bench: ledserver did not start\n";
     }
@@ -151,6 +145,5 @@ int main(int argc, char** argv) {
         kill(server, SIGTERM);
         waitpid(server, nullptr, 0);
     }
-    fs::remove_all(pattern);
     return status;
 }

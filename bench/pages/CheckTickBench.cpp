@@ -9,16 +9,14 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
 
-#include "calib/BenchFiles.h"
+#include "BenchFiles.h"
+#include "SocketFloor.h"
 #include "pages/Dialog_Check.h"
-#include "platform/SocketFloor.h"
-#include "platform/TextCodec.h"
 #include "platform/WindowReceiver.h"
 #include "runtime/Runtime.h"
 
@@ -29,12 +27,12 @@ using namespace kova;
 constexpr const char* kBoard = "CheckBenchLED";
 
 void writeEnvironment(const std::filesystem::path& dir) {
-    bench::writeFile(dir / "Calib.ini",
-                     utf8ToGbk("[7通道]\r\nPoint=2\r\nUpDown=1\r\nDanWei=kN\r\n"
-                               "Di0Data=-1\r\nGao0Data=1\r\n"
-                               "Volt=0.095,0.124,0.320,0.519,0.714,0.912,1.111,1.311,\r\n"
-                               "Data=0.000,12.000,92.000,172.000,252.000,332.000,412.000,492.000,"
-                               "\r\n"));
+    bench::writeGbkFile(dir / "Calib.ini",
+                        "[7通道]\r\nPoint=2\r\nUpDown=1\r\nDanWei=kN\r\n"
+                        "Di0Data=-1\r\nGao0Data=1\r\n"
+                        "Volt=0.095,0.124,0.320,0.519,0.714,0.912,1.111,1.311,\r\n"
+                        "Data=0.000,12.000,92.000,172.000,252.000,332.000,412.000,492.000,"
+                        "\r\n");
     bench::writeFile(dir / "Ferroxan.ini",
                      "[Card]\r\nSampleInterval=0.1\r\n"
                      "[Analog7]\r\nMode=Sine\r\nLevel=0.7\r\nAmplitude=0.4\r\nPeriod=2000\r\n"
@@ -77,8 +75,7 @@ struct CountingStatus : cClientLED::StatusWindow {
 };
 
 void runTicks(benchmark::State& state, bool sendToLed) {
-    const std::filesystem::path dir = bench::benchDirectory() / "check";
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = bench::benchSubdirectory("check");
     writeEnvironment(dir);
     ::setenv("KOVA_SYSTEM_DIR", CHECK_BENCH_SYSTEM_DIR, 1);
     ::setenv("KOVA_WINDOWS_DIR", (dir / "windows").c_str(), 1);
@@ -150,17 +147,3 @@ void BM_CheckTickAnalogOneCpu(benchmark::State& state) {
 BENCHMARK(BM_CheckTickAnalogOneCpu)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,16 +6,14 @@
 
 #include <stdlib.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <filesystem>
 
-#include "calib/BenchFiles.h"
+#include "BenchFiles.h"
 #include "calib/MathHD.h"
 #include "controls/EditListCtrl.h"
 #include "pages/Dialog_Tdcab.h"
-#include "platform/TextCodec.h"
 #include "runtime/Runtime.h"
 
 namespace {
@@ -24,11 +22,11 @@ using namespace kova;
 
 // Station 1 with one device whose analog channel 7 and frequency channel 150 are declared.
 void writeEnvironment(const std::filesystem::path& dir) {
-    bench::writeFile(dir / "sysKOVA.ini", utf8ToGbk("[ALLSTATION]\r\n1工位=1\r\n"
-                                                    "[1工位]\r\nDevOrder=1,\r\n"));
-    bench::writeFile(dir / "DevID.ini", utf8ToGbk("[DEVID]\r\ndevid1=制动台\r\n"));
-    bench::writeFile(dir / "Calib.ini", utf8ToGbk("[制动台]\r\nAllTD_A=压力,频率,\r\n"
-                                                  "压力=7\r\n频率=150\r\n"));
+    bench::writeGbkFile(dir / "sysKOVA.ini",
+                        "[ALLSTATION]\r\n1工位=1\r\n[1工位]\r\nDevOrder=1,\r\n");
+    bench::writeGbkFile(dir / "DevID.ini", "[DEVID]\r\ndevid1=制动台\r\n");
+    bench::writeGbkFile(dir / "Calib.ini",
+                        "[制动台]\r\nAllTD_A=压力,频率,\r\n压力=7\r\n频率=150\r\n");
     bench::writeFile(dir / "Ferroxan.ini",
                      "[Card]\r\nSampleInterval=0.1\r\n"
                      "[Analog7]\r\nMode=Sine\r\nLevel=1.2\r\nAmplitude=0.4\r\nPeriod=2000\r\n"
@@ -39,8 +37,7 @@ void writeEnvironment(const std::filesystem::path& dir) {
 
 // Runs the page's tick on the channel of row `row` of its channel list.
 void runTicks(benchmark::State& state, int row, int burst, bool logging) {
-    const std::filesystem::path dir = bench::benchDirectory() / "page";
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = bench::benchSubdirectory("page");
     writeEnvironment(dir);
     ::setenv("KOVA_SYSTEM_DIR", PAGES_BENCH_SYSTEM_DIR, 1);
 
@@ -92,17 +89,3 @@ void BM_TdcabTickFrequency(benchmark::State& state) {
 BENCHMARK(BM_TdcabTickFrequency)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -68,5 +68,3 @@ void BM_GuardedCall(benchmark::State& state) {
 BENCHMARK(BM_GuardedCall);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -4,52 +4,29 @@
 // one write under 10 ms, 1000 writes grouped into one pass under 30 ms.
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "BenchFiles.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "platform/TextCodec.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kSections = 500;
 constexpr std::size_t kFileSize = 1 << 20;
 
-// A temporary directory holding the generated file for the whole run.
+// The generated file in the run's directory, for the whole run.
 class BenchFile {
   public:
-    BenchFile() {
-        const char* base = std::getenv("KOVA_BENCH_DIR");
-        std::string pattern =
-            ((base != nullptr && *base != '\0') ? fs::path(base) : fs::temp_directory_path()) /
-            "kova-ini-bench-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        dir_ = pattern;
-        path_ = (dir_ / "Calib.ini").string();
-        reset();
-    }
-    ~BenchFile() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    BenchFile(const BenchFile&) = delete;
-    BenchFile& operator=(const BenchFile&) = delete;
+    BenchFile() : path_((kova::bench::benchDirectory() / "Calib.ini").string()) { reset(); }
 
     const std::string& path() const { return path_; }
 
@@ -75,11 +52,10 @@ class BenchFile {
             }
             text += section + "\r\n";
         }
-        std::ofstream(path_, std::ios::binary | std::ios::trunc) << text;
+        kova::bench::writeFile(path_, text);
     }
 
   private:
-    fs::path dir_;
     std::string path_;
 };
 
@@ -194,5 +170,3 @@ BENCHMARK_CAPTURE(BM_ThousandWrites, one_by_one, false)
     ->Iterations(2);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -2,16 +2,26 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+
+#include "platform/TextCodec.h"
 
 namespace kova::bench {
 namespace {
 
+std::filesystem::path baseDirectory() {
+    const char* base = std::getenv("KOVA_BENCH_DIR");
+    if (base != nullptr && *base != '\0') {
+        return base;
+    }
+    return std::filesystem::temp_directory_path();
+}
+
 struct Directory {
     Directory() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kova-bench-XXXXXX").string();
+        std::string pattern = (baseDirectory() / "kova-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot create a temporary directory");
         }
@@ -31,9 +41,19 @@ const std::filesystem::path& benchDirectory() {
     return directory.path;
 }
 
+std::filesystem::path benchSubdirectory(std::string_view name) {
+    const std::filesystem::path dir = benchDirectory() / name;
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 void writeFile(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void writeGbkFile(const std::filesystem::path& file, std::string_view utf8) {
+    writeFile(file, utf8ToGbk(utf8));
 }
 
 }  // namespace kova::bench

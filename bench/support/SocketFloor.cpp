@@ -1,13 +1,8 @@
-#pragma once
-// The floor under a window message on this machine: two processes exchanging a 1308-byte frame
-// and an 8-byte answer over one kept Unix-socket connection, nothing else. Benchmarks of our own
-// messages report their figure against this floor measured in the same run.
+#include "SocketFloor.h"
 
-#include <benchmark/benchmark.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,18 +10,27 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace kova::bench {
+namespace {
 
-inline constexpr std::size_t kFloorFrameSize = 1308;
-inline constexpr std::size_t kFloorAnswerSize = 8;
+// Reads exactly `size` bytes; false when the peer is gone.
+bool readExactly(int fd, char* bytes, std::size_t size) {
+    for (std::size_t got = 0; got < size;) {
+        const ssize_t n = ::read(fd, bytes + got, size - got);
+        if (n <= 0) {
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
-// Medians of the floor in microseconds, filled by the floor benchmarks: [0] unpinned,
-// [1] both processes on one CPU.
-inline double floorMedianUs[2] = {0, 0};
+}  // namespace
 
-inline double median(std::vector<double>& micros) {
+double floorMedianUs[2] = {0, 0};
+
+double median(std::vector<double>& micros) {
     if (micros.empty()) {
         return 0;
     }
@@ -34,8 +38,7 @@ inline double median(std::vector<double>& micros) {
     return micros[micros.size() / 2];
 }
 
-// Pins every thread of a process to CPU 0, or lets them run anywhere again.
-inline void pinProcess(pid_t pid, bool oneCpu) {
+void pinProcess(pid_t pid, bool oneCpu) {
     cpu_set_t set;
     CPU_ZERO(&set);
     if (oneCpu) {
@@ -53,20 +56,7 @@ inline void pinProcess(pid_t pid, bool oneCpu) {
     }
 }
 
-// Reads exactly `size` bytes; false when the peer is gone.
-inline bool readExactly(int fd, char* bytes, std::size_t size) {
-    for (std::size_t got = 0; got < size;) {
-        const ssize_t n = ::read(fd, bytes + got, size - got);
-        if (n <= 0) {
-            return false;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// One round trip per iteration; records the median as the floor for `oneCpu`.
-inline void runSocketFloor(benchmark::State& state, bool oneCpu) {
+void runSocketFloor(benchmark::State& state, bool oneCpu) {
     int pair[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
         state.SkipWithError("no socket pair");

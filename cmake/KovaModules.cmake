@@ -3,10 +3,12 @@
 # A component module loaded by path at run time: no "lib" prefix, only its entry points visible,
 # its own copy of what it links kept from binding to the host's. It lands in DIRECTORY (default:
 # the build tree's system directory, lib/kova). NO_SANITIZE builds a module that faults on purpose
-# without the sanitizers, so that the fault reaches the guarded call.
+# without the sanitizers, so that the fault reaches the guarded call. Every module's target is
+# listed in the global property KOVA_MODULES, for the tests that check them all.
 function(kova_module name)
   cmake_parse_arguments(M "NO_SANITIZE" "DIRECTORY;OUTPUT_NAME" "SOURCES;DEFINITIONS;LIBS" ${ARGN})
   add_library(${name} MODULE ${M_SOURCES})
+  set_property(GLOBAL APPEND PROPERTY KOVA_MODULES ${name})
   kova_warnings(${name})
   if(NOT M_DIRECTORY)
     set(M_DIRECTORY ${KOVA_SYSTEM_DIR})

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestFiles.h"
 #include "platform/WindowDirectory.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowReceiver.h"
@@ -65,13 +66,7 @@ inline int rawSocket(const fs::path& file, bool listening) {
 
 class WindowMessagesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "WindowMessagesTest-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        dir_ = root_ / "windows";
-        ::setenv("KOVA_WINDOWS_DIR", dir_.c_str(), 1);
-    }
+    void SetUp() override { ::setenv("KOVA_WINDOWS_DIR", dir_.c_str(), 1); }
 
     void TearDown() override {
         if (thread_.joinable()) {
@@ -80,8 +75,6 @@ class WindowMessagesTest : public ::testing::Test {
         }
         windows_.clear();
         ::unsetenv("KOVA_WINDOWS_DIR");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
 
     // Serves windows with these titles on a thread of their own, recording every message.
@@ -113,8 +106,9 @@ class WindowMessagesTest : public ::testing::Test {
         return names.empty() ? fs::path() : dir_ / names.front();
     }
 
-    fs::path root_;
-    fs::path dir_;
+    TempDir temp_;
+    const fs::path root_ = temp_.path();
+    const fs::path dir_ = root_ / "windows";
     WindowLoop loop_;
     std::vector<std::unique_ptr<MessageWindow>> windows_;
     std::thread thread_;

@@ -11,8 +11,10 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "ToolOptions.h"
 #include "device/CExtModule.h"
 #include "platform/Numbers.h"
 
@@ -81,45 +83,21 @@ int usageError(const std::string& message) {
     return kUsageError;
 }
 
+// Options may stand anywhere, "--" ends them; a negative number is an argument. Returns an error
+// message, or "" when fine.
 std::string parseArguments(int argc, char** argv, Arguments& out) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-' || (arg[1] >= '0' && arg[1] <= '9')) {
-            out.positional.emplace_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            out.help = true;
-        } else if (arg == "--reset") {
-            out.reset = true;
-        } else {
-            const std::size_t eq = arg.find('=');
-            const std::string_view name = arg.substr(0, eq);
-            std::optional<std::string>* target = nullptr;
-            if (name == "--samples") {
-                target = &out.samples;
-            } else if (name == "--period") {
-                target = &out.period;
-            } else if (name == "--times") {
-                target = &out.times;
-            } else if (name == "--wait") {
-                target = &out.wait;
-            } else {
-                return "unknown option " + std::string(arg);
-            }
-            if (eq != std::string_view::npos) {
-                *target = std::string(arg.substr(eq + 1));
-            } else if (i + 1 < argc) {
-                *target = std::string(argv[++i]);
-            } else {
-                return "option " + std::string(name) + " needs a value";
-            }
-        }
-    }
-    return {};
+    kova::tool::Options options;
+    const std::string error = kova::tool::parseOptions(
+        argc, argv, {{"--help", "--reset"}, {"--samples", "--period", "--times", "--wait"}, true},
+        options);
+    out.help = options.has("--help");
+    out.reset = options.has("--reset");
+    out.positional = std::move(options.positional);
+    out.samples = options.value("--samples");
+    out.period = options.value("--period");
+    out.times = options.value("--times");
+    out.wait = options.value("--wait");
+    return error;
 }
 
 std::optional<int> wholeNumber(std::string_view text) {

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "ToolOptions.h"
 #include "platform/IniFile.h"
 
 namespace {
@@ -66,40 +68,14 @@ int usageError(const std::string& message) {
 
 // Options may stand anywhere; "--" ends them. Returns an error message, or "" when fine.
 std::string parseArguments(int argc, char** argv, Arguments& out) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            out.positional.emplace_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help") {
-            out.help = true;
-            continue;
-        }
-        const std::size_t eq = arg.find('=');
-        const std::string_view name = arg.substr(0, eq);
-        std::optional<std::string>* target = nullptr;
-        if (name == "--default") {
-            target = &out.defaultValue;
-        } else if (name == "--size") {
-            target = &out.size;
-        } else {
-            return "unknown option " + std::string(arg);
-        }
-        if (eq != std::string_view::npos) {
-            *target = std::string(arg.substr(eq + 1));
-        } else if (i + 1 < argc) {
-            *target = std::string(argv[++i]);
-        } else {
-            return "option " + std::string(name) + " needs a value";
-        }
-    }
-    return {};
+    kova::tool::Options options;
+    const std::string error =
+        kova::tool::parseOptions(argc, argv, {{"--help"}, {"--default", "--size"}}, options);
+    out.help = options.has("--help");
+    out.positional = std::move(options.positional);
+    out.defaultValue = options.value("--default");
+    out.size = options.value("--size");
+    return error;
 }
 
 template <typename Number>

@@ -1,0 +1,49 @@
+#include "ToolOptions.h"
+
+#include <algorithm>
+
+namespace kova::tool {
+
+std::optional<std::string> Options::value(std::string_view name) const {
+    const auto it = values.find(name);
+    return it == values.end() ? std::nullopt : std::optional(it->second);
+}
+
+std::string parseOptions(int argc, char** argv, const OptionRules& rules, Options& out) {
+    const auto listed = [](const std::vector<std::string_view>& names, std::string_view name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool number = arg.size() >= 2 && arg[1] >= '0' && arg[1] <= '9';
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-' ||
+            (rules.negativeNumbersAreArguments && number)) {
+            out.positional.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (listed(rules.flags, arg)) {
+            out.flags.emplace(arg);
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string_view name = arg.substr(0, eq);
+        if (!listed(rules.valued, name)) {
+            return "unknown option " + std::string(arg);
+        }
+        if (eq != std::string_view::npos) {
+            out.values[std::string(name)] = std::string(arg.substr(eq + 1));
+        } else if (i + 1 < argc) {
+            out.values[std::string(name)] = std::string(argv[++i]);
+        } else {
+            return "option " + std::string(name) + " needs a value";
+        }
+    }
+    return {};
+}
+
+}  // namespace kova::tool

@@ -15,8 +15,7 @@
 #include "OutputsFile.h"
 #include "SettingsWatch.h"
 #include "platform/DynamicLibrary.h"
-
-#define FERROXAN_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/ModuleExport.h"
 
 namespace fs = std::filesystem;
 
@@ -26,14 +25,11 @@ namespace {
 constexpr const char* kSettingsFile = "Ferroxan.ini";
 constexpr const char* kOutputsFile = "FerroxanOutputs.ini";
 
-fs::path ownDirectory() {
-    static const int anchor = 0;
-    return kova::libraryFileContaining(&anchor).parent_path();
-}
-
 class Card {
   public:
-    Card() : watch_(ownDirectory() / kSettingsFile), outputsFile_(ownDirectory() / kOutputsFile) {
+    Card()
+        : watch_(kova::ownModuleDirectory() / kSettingsFile),
+          outputsFile_(kova::ownModuleDirectory() / kOutputsFile) {
         lastRealMs_ = realMs();
     }
 
@@ -127,25 +123,25 @@ using ferroxan::card;
 using ferroxan::gMutex;
 
 // The card needs no opening: every read works. The client name selects nothing.
-FERROXAN_EXPORT void ExtOpen(const char* /*client*/) {}
+KOVA_MODULE_ENTRY void ExtOpen(const char* /*client*/) {}
 
-FERROXAN_EXPORT void ExtClose() {}
+KOVA_MODULE_ENTRY void ExtClose() {}
 
-FERROXAN_EXPORT int ExtStop() {
+KOVA_MODULE_ENTRY int ExtStop() {
     return 0;
 }
 
-FERROXAN_EXPORT int ExtRelease() {
+KOVA_MODULE_ENTRY int ExtRelease() {
     return 0;
 }
 
-FERROXAN_EXPORT const char* ExtGetVersion() {
+KOVA_MODULE_ENTRY const char* ExtGetVersion() {
     return "Ferroxan 1.0 (simulated card)";
 }
 
 // Fills samples[0 .. count-1] with the channel's latest burst, oldest first. Returns 0, or -1
 // (buffer untouched) for a channel outside 0-99 or no buffer.
-FERROXAN_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
+KOVA_MODULE_ENTRY int ExtGetAnalog(int channel, float* samples, int count) {
     if (channel < 0 || channel >= ferroxan::kAnalogChannels || samples == nullptr) {
         return -1;
     }
@@ -155,14 +151,14 @@ FERROXAN_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
 }
 
 // Every channel of the simulated card is always read: 0 for 0-399, 2 (not configured) elsewhere.
-FERROXAN_EXPORT int ExtGetStatusInfo(int channel) {
+KOVA_MODULE_ENTRY int ExtGetStatusInfo(int channel) {
     const bool ours =
         channel >= 0 && channel < ferroxan::kFirstCounterChannel + ferroxan::kCounterChannels;
     return ours ? 0 : 2;
 }
 
 // Hertz on channels 100-299; 0 elsewhere.
-FERROXAN_EXPORT float ExtGetFreb(int channel) {
+KOVA_MODULE_ENTRY float ExtGetFreb(int channel) {
     if (!ferroxan::inBlock(channel, ferroxan::kFirstFrequencyChannel,
                            ferroxan::kFrequencyChannels)) {
         return 0.0f;
@@ -172,7 +168,7 @@ FERROXAN_EXPORT float ExtGetFreb(int channel) {
 }
 
 // Counts since the last reset on channels 300-399; 0 elsewhere.
-FERROXAN_EXPORT int ExtGetEnc3(int channel) {
+KOVA_MODULE_ENTRY int ExtGetEnc3(int channel) {
     if (!ferroxan::inBlock(channel, ferroxan::kFirstCounterChannel, ferroxan::kCounterChannels)) {
         return 0;
     }
@@ -180,13 +176,13 @@ FERROXAN_EXPORT int ExtGetEnc3(int channel) {
     return card().readCounter(channel);
 }
 
-FERROXAN_EXPORT void ExtResetCNT() {
+KOVA_MODULE_ENTRY void ExtResetCNT() {
     const std::lock_guard lock(gMutex);
     card().resetCounters();
 }
 
 // 1 when input 0-15 is active, else 0.
-FERROXAN_EXPORT int ExtInPutDig(int input) {
+KOVA_MODULE_ENTRY int ExtInPutDig(int input) {
     if (input < 0 || input >= ferroxan::kDigitalInputs) {
         return 0;
     }
@@ -195,7 +191,7 @@ FERROXAN_EXPORT int ExtInPutDig(int input) {
 }
 
 // Output 0-23 on for state 1, off for anything else; other outputs are ignored.
-FERROXAN_EXPORT void ExtOutPutDig(int output, int state) {
+KOVA_MODULE_ENTRY void ExtOutPutDig(int output, int state) {
     if (output < 0 || output >= ferroxan::kDigitalOutputs) {
         return;
     }
@@ -205,7 +201,7 @@ FERROXAN_EXPORT void ExtOutPutDig(int output, int state) {
 
 // Makes the next read look at Ferroxan.ini at once: for tests and tools that have just edited it
 // and must not wait for the card's next look.
-FERROXAN_EXPORT void FerroxanRecheckSettings() {
+KOVA_MODULE_ENTRY void FerroxanRecheckSettings() {
     const std::lock_guard lock(gMutex);
     card().recheckSettings();
 }

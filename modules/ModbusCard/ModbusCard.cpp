@@ -18,9 +18,8 @@
 #include "Readings.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/IniDocument.h"
+#include "platform/ModuleExport.h"
 #include "platform/TextCodec.h"
-
-#define MODBUSCARD_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace fs = std::filesystem;
 
@@ -30,14 +29,9 @@ namespace {
 constexpr const char* kSettingsFile = "ModbusCard.ini";
 constexpr const char* kLogFile = "ModbusCard.log";
 
-fs::path ownDirectory() {
-    static const int anchor = 0;
-    return kova::libraryFileContaining(&anchor).parent_path();
-}
-
 class Card {
   public:
-    Card() : log_(ownDirectory() / kLogFile) {
+    Card() : log_(kova::ownModuleDirectory() / kLogFile) {
         // The codec's tables are statics of this module too: made before the card, they are
         // destroyed after it, so the thread's last log lines still find them.
         kova::gbkToUtf8("");
@@ -49,7 +43,7 @@ class Card {
     void open() {
         const std::lock_guard lock(lifecycle_);
         poller_.reset();
-        const fs::path file = ownDirectory() / kSettingsFile;
+        const fs::path file = kova::ownModuleDirectory() / kSettingsFile;
         CardSettings settings;
         if (fs::exists(file)) {
             // The profile layer's own parser on the file's bytes. IniFile would keep a change
@@ -106,56 +100,56 @@ using modbuscard::Clock;
 
 // Reads ModbusCard.ini, then connects and polls on the card's own thread; returns at once. The
 // client name selects nothing.
-MODBUSCARD_EXPORT void ExtOpen(const char* /*client*/) {
+KOVA_MODULE_ENTRY void ExtOpen(const char* /*client*/) {
     card().open();
 }
 
-MODBUSCARD_EXPORT void ExtClose() {
+KOVA_MODULE_ENTRY void ExtClose() {
     card().close();
 }
 
-MODBUSCARD_EXPORT int ExtStop() {
-    card().close();
-    return 0;
-}
-
-MODBUSCARD_EXPORT int ExtRelease() {
+KOVA_MODULE_ENTRY int ExtStop() {
     card().close();
     return 0;
 }
 
-MODBUSCARD_EXPORT const char* ExtGetVersion() {
+KOVA_MODULE_ENTRY int ExtRelease() {
+    card().close();
+    return 0;
+}
+
+KOVA_MODULE_ENTRY const char* ExtGetVersion() {
     return "ModbusCard 1.0 (Modbus TCP/RTU)";
 }
 
 // 0 fresh reading, 1 link down or no answer in time, 2 not configured, 3 device exception.
-MODBUSCARD_EXPORT int ExtGetStatusInfo(int channel) {
+KOVA_MODULE_ENTRY int ExtGetStatusInfo(int channel) {
     return static_cast<int>(card().readings().state(channel, Clock::now()));
 }
 
 // The channel's last `count` readings, oldest first; the number filled, or 0 with NaN filled
 // while the channel's state is not 0.
-MODBUSCARD_EXPORT int ExtGetAnalog(int channel, float* samples, int count) {
+KOVA_MODULE_ENTRY int ExtGetAnalog(int channel, float* samples, int count) {
     return card().readings().analog(channel, samples, count, Clock::now());
 }
 
-MODBUSCARD_EXPORT float ExtGetFreb(int channel) {
+KOVA_MODULE_ENTRY float ExtGetFreb(int channel) {
     return card().readings().frequency(channel, Clock::now());
 }
 
-MODBUSCARD_EXPORT int ExtGetEnc3(int channel) {
+KOVA_MODULE_ENTRY int ExtGetEnc3(int channel) {
     return card().readings().counter(channel, Clock::now());
 }
 
-MODBUSCARD_EXPORT void ExtResetCNT() {
+KOVA_MODULE_ENTRY void ExtResetCNT() {
     card().readings().resetCounters();
 }
 
-MODBUSCARD_EXPORT int ExtInPutDig(int input) {
+KOVA_MODULE_ENTRY int ExtInPutDig(int input) {
     return card().readings().input(input, Clock::now());
 }
 
 // Queued; the thread writes it within one poll period, the last state of each output winning.
-MODBUSCARD_EXPORT void ExtOutPutDig(int output, int state) {
+KOVA_MODULE_ENTRY void ExtOutPutDig(int output, int state) {
     card().readings().queueOutput(output, state);
 }

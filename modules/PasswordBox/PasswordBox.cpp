@@ -2,8 +2,6 @@
 // calls on such a component (ExtDoModal, ExtStop) and checks logins against its own users file,
 // "PasswordBox.users" next to the module unless KOVA_PASSWORDBOX_USERS names another file.
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QDateTime>
 #include <cstdlib>
@@ -13,8 +11,7 @@
 
 #include "LoginDialog.h"
 #include "dialogs/logic/LoginRecord.h"
-
-#define PASSWORDBOX_EXPORT extern "C" __attribute__((visibility("default")))
+#include "platform/ModuleExport.h"
 
 namespace {
 
@@ -23,11 +20,7 @@ std::string usersFile() {
         configured != nullptr && *configured != '\0') {
         return configured;
     }
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&usersFile), &info) == 0 || info.dli_fname == nullptr) {
-        return "PasswordBox.users";
-    }
-    return (std::filesystem::path(info.dli_fname).parent_path() / "PasswordBox.users").string();
+    return (kova::ownModuleDirectory() / "PasswordBox.users").string();
 }
 
 void fillRecord(kova::LoginRecord& record, const kova::passwordbox::UserEntry& entry) {
@@ -43,7 +36,7 @@ void fillRecord(kova::LoginRecord& record, const kova::passwordbox::UserEntry& e
 }  // namespace
 
 // Shows the login box; 1 and the record filled when a user logged in, 0 when cancelled.
-PASSWORDBOX_EXPORT int ExtDoModal(void* data) {
+KOVA_MODULE_ENTRY int ExtDoModal(void* data) {
     // A host without Qt of its own still gets a working box.
     std::unique_ptr<QApplication> ownApplication;
     if (QApplication::instance() == nullptr) {
@@ -63,6 +56,6 @@ PASSWORDBOX_EXPORT int ExtDoModal(void* data) {
 }
 
 // Nothing keeps running after the box has closed.
-PASSWORDBOX_EXPORT int ExtStop() {
+KOVA_MODULE_ENTRY int ExtStop() {
     return 0;
 }

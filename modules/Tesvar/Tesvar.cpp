@@ -19,9 +19,8 @@
 #include "device/SystemLibraryNames.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/HostPath.h"
+#include "platform/ModuleExport.h"
 #include "platform/TextCodec.h"
-
-#define TESVAR_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -36,8 +35,7 @@ std::string environmentOr(const char* name, const std::string& fallback) {
 }
 
 std::string ownDirectory() {
-    static const int anchor = 0;
-    return kova::pathText(kova::libraryFileContaining(&anchor).parent_path());
+    return kova::pathText(kova::ownModuleDirectory());
 }
 
 struct FilterSlot {
@@ -50,7 +48,7 @@ FilterSlot gFilters[kFilterSlots];
 
 }  // namespace
 
-TESVAR_EXPORT int GetTesvar(EnvRecord* record) {
+KOVA_MODULE_ENTRY int GetTesvar(EnvRecord* record) {
     if (record == nullptr) {
         return -1;
     }
@@ -63,7 +61,7 @@ TESVAR_EXPORT int GetTesvar(EnvRecord* record) {
     return 1;
 }
 
-TESVAR_EXPORT int GetVers(int /*which*/, char* buffer) {
+KOVA_MODULE_ENTRY int GetVers(int /*which*/, char* buffer) {
     if (buffer == nullptr) {
         return -1;
     }
@@ -75,7 +73,7 @@ TESVAR_EXPORT int GetVers(int /*which*/, char* buffer) {
 // comma, taken as they are (no blanks removed). The caller's buffer holds 512 bytes; a longer
 // field is cut to 511 bytes without splitting a character. Returns the field's length, or -1
 // (with an empty buffer) when the text has no such field.
-TESVAR_EXPORT int GetField(const char* source, char* buffer, int field) {
+KOVA_MODULE_ENTRY int GetField(const char* source, char* buffer, int field) {
     if (buffer == nullptr) {
         return -1;
     }
@@ -102,7 +100,7 @@ TESVAR_EXPORT int GetField(const char* source, char* buffer, int field) {
 // through. The coefficient weighs the previous output, so 1.0 holds the reading still. A slot
 // whose output is no longer a finite number starts again from the next value; a slot outside the
 // range passes the value through.
-TESVAR_EXPORT float Filter_1(int slot, float value, float coefficient) {
+KOVA_MODULE_ENTRY float Filter_1(int slot, float value, float coefficient) {
     if (slot < 0 || slot >= kFilterSlots) {
         return value;
     }
@@ -118,7 +116,7 @@ TESVAR_EXPORT float Filter_1(int slot, float value, float coefficient) {
 }
 
 #define TESVAR_RESERVED_ENTRY(name) \
-    TESVAR_EXPORT int name() {      \
+    KOVA_MODULE_ENTRY int name() {  \
         return 0;                   \
     }
 KOVA_SYSTEM_LIBRARY_RESERVED(TESVAR_RESERVED_ENTRY)

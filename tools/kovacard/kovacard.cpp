@@ -20,9 +20,8 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kOk = kova::tool::kExitOk;
+constexpr int kFailed = kova::tool::kExitFailed;
 
 constexpr int kMaxChannels = 1000;
 constexpr int kMaxSamples = 80;
@@ -79,8 +78,7 @@ void onInterrupt(int) {
 }
 
 int usageError(const std::string& message) {
-    std::cerr << "kovacard: " << message << "\n" << kUsage;
-    return kUsageError;
+    return kova::tool::usageError("kovacard", message, kUsage);
 }
 
 // Options may stand anywhere, "--" ends them; a negative number is an argument. Returns an error
@@ -374,12 +372,9 @@ int run(const Arguments& args) {
 int main(int argc, char** argv) {
     Arguments args;
     const std::string error = parseArguments(argc, argv, args);
-    if (args.help) {
-        std::cout << kUsage << kHelp;
-        return kOk;
-    }
-    if (!error.empty()) {
-        return usageError(error);
+    if (const auto exit =
+            kova::tool::exitBeforeRunning("kovacard", args.help, error, kUsage, kHelp)) {
+        return *exit;
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);

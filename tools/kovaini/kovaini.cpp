@@ -15,9 +15,8 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kWriteFailed = 1;
-constexpr int kUsageError = 2;
+constexpr int kOk = kova::tool::kExitOk;
+constexpr int kWriteFailed = kova::tool::kExitFailed;
 
 constexpr std::size_t kDefaultBufferSize = 256;
 
@@ -62,8 +61,7 @@ struct Arguments {
 };
 
 int usageError(const std::string& message) {
-    std::cerr << "kovaini: " << message << "\n" << kUsage;
-    return kUsageError;
+    return kova::tool::usageError("kovaini", message, kUsage);
 }
 
 // Options may stand anywhere; "--" ends them. Returns an error message, or "" when fine.
@@ -147,12 +145,9 @@ int run(const Arguments& args) {
 int main(int argc, char** argv) {
     Arguments args;
     const std::string error = parseArguments(argc, argv, args);
-    if (args.help) {
-        std::cout << kUsage << kHelp;
-        return kOk;
-    }
-    if (!error.empty()) {
-        return usageError(error);
+    if (const auto exit =
+            kova::tool::exitBeforeRunning("kovaini", args.help, error, kUsage, kHelp)) {
+        return *exit;
     }
     if (args.positional.empty()) {
         return usageError("no command given");

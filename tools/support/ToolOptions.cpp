@@ -1,6 +1,7 @@
 #include "ToolOptions.h"
 
 #include <algorithm>
+#include <iostream>
 
 namespace kova::tool {
 
@@ -44,6 +45,23 @@ std::string parseOptions(int argc, char** argv, const OptionRules& rules, Option
         }
     }
     return {};
+}
+
+int usageError(std::string_view program, std::string_view message, std::string_view usage) {
+    std::cerr << program << ": " << message << "\n" << usage;
+    return kExitUsage;
+}
+
+std::optional<int> exitBeforeRunning(std::string_view program, bool help, const std::string& error,
+                                     std::string_view usage, std::string_view helpText) {
+    if (help) {
+        std::cout << usage << helpText;
+        return kExitOk;
+    }
+    if (!error.empty()) {
+        return usageError(program, error, usage);
+    }
+    return std::nullopt;
 }
 
 }  // namespace kova::tool

@@ -11,6 +11,11 @@
 
 namespace kova::tool {
 
+// The exit statuses every program shares.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
 struct OptionRules {
     std::vector<std::string_view> flags;   // options without a value: "--help"
     std::vector<std::string_view> valued;  // options with one: "--size"
@@ -31,5 +36,14 @@ struct Options {
 // what is wrong ("unknown option --x", "option --size needs a value"), or "" when all is fine;
 // what was read before the fault is kept, so a "--help" ahead of it still counts.
 std::string parseOptions(int argc, char** argv, const OptionRules& rules, Options& out);
+
+// Prints "program: message" and the usage to standard error; returns kExitUsage.
+int usageError(std::string_view program, std::string_view message, std::string_view usage);
+
+// What the command line alone decides: with "--help" the usage and the help are printed and the
+// program ends with kExitOk (even after a fault further on); a fault ends it as a usage error.
+// Nothing when the program goes on.
+std::optional<int> exitBeforeRunning(std::string_view program, bool help, const std::string& error,
+                                     std::string_view usage, std::string_view helpText);
 
 }  // namespace kova::tool

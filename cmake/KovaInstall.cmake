@@ -2,10 +2,11 @@
 # paths that let the installed programs find them wherever the prefix is moved (everything found
 # relative to $ORIGIN, nothing by absolute path).
 #
-#   <bin>/         Calib, ledserver, kovamsg, kovaini, kovademo        component "station"
-#   <lib>/         libCalib.so, its CMake package and pkg-config file  component "calib"
-#   lib/kova/      the stand-in modules and libQuorvel.so              component "station"
-#   <data>/kova/demo/  the demo environment                           component "station"
+#   <bin>/             Calib, ledserver, kovamsg, kovaini, kovacard, kovademo   "station"
+#   <lib>/             libCalib.so, its CMake package and pkg-config file       "calib"
+#   lib/kova/          the modules and libQuorvel.so                            "station"
+#   <data>/kova/demo/  the demo environment                                     "station"
+# (the components in quotes).
 #
 # The tool looks for its system directory at <its directory>/../lib/kova, so that directory
 # follows the program directory, not the library directory.

@@ -39,12 +39,12 @@ field() {
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Description)" ] || fail "no Description"
 
-# Depends: the libraries of the base system and of Qt that the programs and modules link, each
-# with the lowest version that provides what they use; none on the package's own libraries.
+# Depends: the libraries of the base system, Qt and libmodbus that the programs and modules link,
+# each with the lowest version that provides what they use; none on the package's own libraries.
 depends=$(field Depends)
 # One "<package> (>= <version>)" a line.
 sed 's/, /\n/g' <<<"$depends" >"$tmp/depends"
-for package in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6; do
+for package in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 libmodbus5; do
   awk -v p="$package" '$1 == p && $2 == "(>=" && $3 ~ /^[0-9][^)]*\)$/ { found = 1 }
                        END { exit !found }' "$tmp/depends" ||
     fail "Depends lacks a versioned $package: $depends"
@@ -59,15 +59,16 @@ grep -qxF "libCalib ${VERSION%%.*} calib (>= ${VERSION}-1)" <(dpkg-deb -I "$deb"
 # The file list: exactly the installed station, owned by root.
 usr=./usr
 expected=(
-  "$BINDIR/Calib" "$BINDIR/ledserver" "$BINDIR/kovamsg" "$BINDIR/kovaini" "$BINDIR/kovademo"
+  "$BINDIR/Calib" "$BINDIR/ledserver" "$BINDIR/kovamsg" "$BINDIR/kovaini" "$BINDIR/kovacard"
+  "$BINDIR/kovademo"
   "$LIBDIR/libCalib.so" "$LIBDIR/libCalib.so.${VERSION%%.*}" "$LIBDIR/libCalib.so.${VERSION}"
   "$LIBDIR/cmake/Calib/CalibConfig.cmake" "$LIBDIR/cmake/Calib/CalibConfigVersion.cmake"
   "$LIBDIR/cmake/Calib/CalibTargets.cmake" "$LIBDIR/cmake/Calib/CalibTargets-${BUILD_TYPE}.cmake"
   "$LIBDIR/pkgconfig/calib.pc"
   "$INCLUDEDIR/calib/Calib.h" "$INCLUDEDIR/calib/ClientLED.h" "$INCLUDEDIR/calib/Export.h"
   "$INCLUDEDIR/calib/HardWare.h"
-  "$SYSTEMDIR/Tesvar.so" "$SYSTEMDIR/Ferroxan.so" "$SYSTEMDIR/PasswordBox.so"
-  "$SYSTEMDIR/PasswordBox.users" "$SYSTEMDIR/libQuorvel.so"
+  "$SYSTEMDIR/Tesvar.so" "$SYSTEMDIR/Ferroxan.so" "$SYSTEMDIR/ModbusCard.so"
+  "$SYSTEMDIR/PasswordBox.so" "$SYSTEMDIR/PasswordBox.users" "$SYSTEMDIR/libQuorvel.so"
   "$DEMODIR/config/sysKOVA.ini" "$DEMODIR/config/DevID.ini" "$DEMODIR/config/Calib.ini"
   "$DEMODIR/config/MonDev.ini" "$DEMODIR/modules/Ferroxan.ini"
 )
@@ -82,7 +83,7 @@ fi
 if awk '$2 != "root/root"' "$tmp/contents" | grep -q .; then
   fail "files not owned by root: $(awk '$2 != "root/root"' "$tmp/contents")"
 fi
-for program in Calib ledserver kovamsg kovaini kovademo; do
+for program in Calib ledserver kovamsg kovaini kovacard kovademo; do
   grep -qE "^-rwxr-xr-x .* $usr/$BINDIR/$program\$" "$tmp/contents" ||
     fail "$program is not an executable file: $(grep "/$program" "$tmp/contents")"
 done

@@ -44,10 +44,10 @@ moved_prefix() {
   mv "$tmp/staged" "$tmp/moved"
   local prefix=$tmp/moved
   local f
-  for f in Calib ledserver kovamsg kovaini kovademo; do
+  for f in Calib ledserver kovamsg kovaini kovacard kovademo; do
     expect_file "$prefix/$BINDIR/$f"
   done
-  for f in Tesvar.so Ferroxan.so PasswordBox.so PasswordBox.users libQuorvel.so; do
+  for f in Tesvar.so Ferroxan.so ModbusCard.so PasswordBox.so PasswordBox.users libQuorvel.so; do
     expect_file "$prefix/$SYSTEMDIR/$f"
   done
   for f in config/sysKOVA.ini config/DevID.ini config/Calib.ini config/MonDev.ini \

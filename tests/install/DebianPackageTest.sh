@@ -5,15 +5,7 @@
 #
 # The environment gives CPACK, BUILD_DIR, BUILD_TYPE (lower case), VERSION and the installed
 # directories BINDIR, LIBDIR, INCLUDEDIR, SYSTEMDIR and DEMODIR (relative to the prefix).
-set -euo pipefail
-
-tmp=$(realpath "$(mktemp -d)")
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/TestShell.sh"
 
 if ! "$CPACK" -G DEB --config "$BUILD_DIR/CPackConfig.cmake" -B "$tmp" >"$tmp/cpack.log" 2>&1; then
   cat "$tmp/cpack.log" >&2
@@ -88,5 +80,4 @@ for program in Calib ledserver kovamsg kovaini kovacard kovademo; do
     fail "$program is not an executable file: $(grep "/$program" "$tmp/contents")"
 done
 
-[ "$failures" = 0 ] || exit 1
-echo "passed"
+verdict

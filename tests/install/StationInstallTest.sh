@@ -8,15 +8,8 @@
 #
 # The environment gives CMAKE, READELF, BUILD_DIR, SOURCE_DIR and the installed directories
 # BINDIR, LIBDIR, INCLUDEDIR, SYSTEMDIR and DEMODIR (relative to the prefix).
-set -euo pipefail
+. "$(dirname "$0")/TestShell.sh"
 
-tmp=$(realpath "$(mktemp -d)")
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
 expect_file() {
   [ -f "$1" ] || fail "missing $1"
 }
@@ -104,5 +97,4 @@ case "${1:-}" in
   calib-component) calib_component ;;
   *) echo "usage: $0 moved-prefix|calib-component" >&2; exit 2 ;;
 esac
-[ "$failures" = 0 ] || exit 1
-echo "passed"
+verdict

@@ -13,8 +13,12 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kEuro = 0x20AC;
 
-bool isLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool isTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool isLead(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+bool isTrail(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 // Both directions as tables built once from iconv: conversions are then lock-free, cheap and
 // safe from any thread.
@@ -151,7 +155,9 @@ std::size_t nextUtf8(std::string_view s, std::size_t pos, char32_t& c, bool& val
 }
 
 // GBK bytes of one code point, 0 when it has none.
-std::uint16_t gbkOf(char32_t c) { return c < 0x10000 ? tables().encode[c] : 0; }
+std::uint16_t gbkOf(char32_t c) {
+    return c < 0x10000 ? tables().encode[c] : 0;
+}
 
 }  // namespace
 

@@ -13,11 +13,21 @@ TEST(NumbersTest, ReadsLeadingIntegers) {
         const char* text;
         int value;
     } cases[] = {
-        {"42", 42},         {"  -17abc", -17},      {"+5", 5},          {"\t 9", 9},
-        {"abc", 0},         {"", 0},                {"-", 0},           {"0x1F", 0},
-        {"12.9", 12},       {"2147483647", 2147483647},                 {"2147483648", 2147483647},
-        {"-2147483648", -2147483647 - 1},          {"-99999999999999", -2147483647 - 1},
-        {"99999999999999999999999", 2147483647},   {" 1 2", 1},
+        {"42", 42},
+        {"  -17abc", -17},
+        {"+5", 5},
+        {"\t 9", 9},
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"0x1F", 0},
+        {"12.9", 12},
+        {"2147483647", 2147483647},
+        {"2147483648", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"-99999999999999", -2147483647 - 1},
+        {"99999999999999999999999", 2147483647},
+        {" 1 2", 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseLeadingInt(c.text), c.value) << '"' << c.text << '"';
@@ -29,10 +39,10 @@ TEST(NumbersTest, ReadsTheLongestDecimalPrefix) {
         const char* text;
         double value;
     } cases[] = {
-        {"1.5", 1.5},     {" -2.25V", -2.25}, {"+.5", 0.5},    {"3.", 3.0},    {".", 0.0},
-        {"1e3", 1000.0},  {"1e", 1.0},        {"1e+", 1.0},    {"2E-2x", 0.02}, {"1.2.3", 1.2},
-        {"0x10", 0.0},    {"inf", 0.0},       {"nan", 0.0},    {"abc", 0.0},   {"", 0.0},
-        {"-0", 0.0},      {"12,3", 12.0},
+        {"1.5", 1.5},    {" -2.25V", -2.25}, {"+.5", 0.5}, {"3.", 3.0},     {".", 0.0},
+        {"1e3", 1000.0}, {"1e", 1.0},        {"1e+", 1.0}, {"2E-2x", 0.02}, {"1.2.3", 1.2},
+        {"0x10", 0.0},   {"inf", 0.0},       {"nan", 0.0}, {"abc", 0.0},    {"", 0.0},
+        {"-0", 0.0},     {"12,3", 12.0},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(parseLeadingDouble(c.text), c.value) << '"' << c.text << '"';
@@ -56,7 +66,7 @@ TEST(NumbersTest, IgnoresTheProcessLocale) {
 TEST(NumbersTest, FormatsLikePrintf) {
     EXPECT_EQ(formatFixed(2.0005, 3), "2.001");  // 2.0005 is stored slightly above
     EXPECT_EQ(formatFixed(-0.0004, 3), "-0.000");
-    EXPECT_EQ(formatFixed(12.5f, 0), "12");      // ties to even, as printf
+    EXPECT_EQ(formatFixed(12.5f, 0), "12");  // ties to even, as printf
     EXPECT_EQ(formatFixed(1234.5678, 1), "1234.6");
     EXPECT_EQ(formatInt(-42), "-42");
 }

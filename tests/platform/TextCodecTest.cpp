@@ -36,11 +36,13 @@ TEST(TextCodecTest, TrailBytesThatLookLikeAsciiStayPartOfTheCharacter) {
 
 TEST(TextCodecTest, InvalidInputNeverCrashes) {
     EXPECT_EQ(gbkToUtf8("\x80"), "€");
-    EXPECT_EQ(gbkToUtf8("\xFF"), "\xEF\xBF\xBD");             // not a lead byte
-    EXPECT_EQ(gbkToUtf8("a\xD6"), "a\xEF\xBF\xBD");           // lead byte at the end
-    EXPECT_EQ(gbkToUtf8("\xD6\x30"), "\xEF\xBF\xBD" "0");     // lead followed by a non-trail
-    EXPECT_EQ(utf8ToGbk("a\xC3"), "a?");                        // truncated UTF-8
-    EXPECT_EQ(utf8ToGbk("\xF0\x9F\x98\x80"), "?");              // outside GBK
+    EXPECT_EQ(gbkToUtf8("\xFF"), "\xEF\xBF\xBD");    // not a lead byte
+    EXPECT_EQ(gbkToUtf8("a\xD6"), "a\xEF\xBF\xBD");  // lead byte at the end
+    EXPECT_EQ(gbkToUtf8("\xD6\x30"),
+              "\xEF\xBF\xBD"
+              "0");                                 // lead followed by a non-trail
+    EXPECT_EQ(utf8ToGbk("a\xC3"), "a?");            // truncated UTF-8
+    EXPECT_EQ(utf8ToGbk("\xF0\x9F\x98\x80"), "?");  // outside GBK
     EXPECT_EQ(utf8ToGbk("€"), "\x80");
     EXPECT_FALSE(isGbkEncodable("\xF0\x9F\x98\x80"));
     EXPECT_FALSE(isGbkEncodable("\xC3"));

@@ -26,6 +26,7 @@
 #include "pages/logic/CalibPageSampler.h"
 #include "pages/logic/CalibPoints.h"
 #include "pages/logic/CheckReadout.h"
+#include "pages/logic/LinkState.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "runtime/Runtime.h"
@@ -47,6 +48,8 @@ constexpr std::string_view kNoChannelTitle = "未选择通道";
 constexpr int kAxisDecimals = 2;
 constexpr double kVoltAxisEnd = 10.0;
 constexpr int kCountDecimals = 1;
+// The readout of a channel the card has no fresh reading of.
+constexpr const char* kNoReadingText = "----";
 
 const QColor kTitleText(200, 0, 0);
 const QColor kListText(0, 0, 253);
@@ -189,7 +192,8 @@ void Dialog_Check::tick() {
         return;
     }
     ready_ = 0;
-    if (displayText_ != kNoChannelTitle) {
+    if (displayText_ != kNoChannelTitle &&
+        kova::checkedKindOf(channel_) != kova::CheckedKind::Unread && ReadingFresh()) {
         switch (kova::checkedKindOf(channel_)) {
             case kova::CheckedKind::Analog:
                 TickAnalog();
@@ -205,6 +209,17 @@ void Dialog_Check::tick() {
         }
     }
     ready_ = 1;
+}
+
+bool Dialog_Check::ReadingFresh() {
+    linkState_ = rt_.hardwareModule.ExtGetStatusInfo(channel_);
+    if (linkState_ == kova::kReadingFresh) {
+        return true;
+    }
+    voltBox_->setText(qs(std::string(kova::linkStateText(linkState_))));
+    readout_->SetText(kNoReadingText);
+    valueBox_->setText(qs(kNoReadingText));
+    return false;
 }
 
 void Dialog_Check::TickAnalog() {
@@ -303,6 +318,10 @@ std::vector<kova::CheckRow> Dialog_Check::checkRows() const {
 }
 
 void Dialog_Check::OnAdd() {
+    if (linkState_ != kova::kReadingFresh) {
+        Message(std::string(kova::kNoValidReading), false);
+        return;
+    }
     const kova::CheckRow added{kova::textOf(*valueBox_), kova::textOf(*inputBox_)};
     const std::string refusal = kova::checkAddRefusal(checkRows(), added);
     if (!refusal.empty()) {

@@ -81,6 +81,7 @@ class Dialog_Check : public QDialog {
     bool zeroing() const { return zeroing_ == 1; }
     float zeroOffset() const { return zeroOffset_; }
     float lastVoltage() const { return lastVoltage_; }
+    int linkState() const { return linkState_; }
     float value() const { return value_; }
     const std::string& displayText() const { return displayText_; }
     // The check list's rows, top first.
@@ -98,6 +99,9 @@ class Dialog_Check : public QDialog {
     void ApplyLayout();
     void TickAnalog();
     void TickCount(bool frequency);
+    // Whether the card has a fresh reading of the channel; when not, the readout shows dashes
+    // and the voltage box the state, and nothing is mirrored or logged.
+    bool ReadingFresh();
     void Show(const std::string& text);
     void Mirror();
     void Log(const std::string& line);
@@ -115,6 +119,7 @@ class Dialog_Check : public QDialog {
     int ready_ = 1;
     float zeroOffset_ = 0.0f;
     float lastVoltage_ = 0.0f;
+    int linkState_ = 0;
     float value_ = 0.0f;
     std::string displayText_;
 

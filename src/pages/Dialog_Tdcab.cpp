@@ -228,6 +228,7 @@ void Dialog_Tdcab::tick() {
     tickFree_ = 0;
     const kova::SampleOutput out = sampler_.sample(DisplayText(), rt_.AVERNUM, rt_.FIRNUM);
     currentChannel_ = out.channel;
+    linkState_ = out.linkState;
     if (out.reading) {
         reading_ = *out.reading;
     }

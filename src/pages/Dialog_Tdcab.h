@@ -105,6 +105,7 @@ class Dialog_Tdcab : public kova::TabPage {
     int debugLogFlag() const { return debugLog_; }
     int currentChannel() const { return currentChannel_; }
     float reading() const { return reading_; }
+    int linkState() const { return linkState_; }
     // The points list as rows of texts.
     std::vector<kova::CalibRow> pointRows() const;
 
@@ -138,6 +139,8 @@ class Dialog_Tdcab : public kova::TabPage {
     bool checkWindowOpen_ = false;  // the modal check window runs
     int currentChannel_ = 0;
     float reading_ = 0.0f;
+    // The card's state of the sampled channel at the last tick: 0 while its readings are fresh.
+    int linkState_ = 0;
 
     QComboBox* stationBox_ = nullptr;
     QComboBox* deviceBox_ = nullptr;

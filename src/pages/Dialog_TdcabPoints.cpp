@@ -11,6 +11,7 @@
 #include "controls/WriteFailure.h"
 #include "pages/Dialog_Tdcab.h"
 #include "pages/logic/CalibPoints.h"
+#include "pages/logic/LinkState.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "runtime/Runtime.h"
@@ -46,6 +47,11 @@ void Dialog_Tdcab::LoadPoints(const std::string& number) {
 }
 
 void Dialog_Tdcab::OnAdd() {
+    if (linkState_ != kova::kReadingFresh) {
+        kova::dialogs().message(this, std::string(kova::kNoValidReading),
+                                std::string(kova::kPageCaption), kova::MessageIcon::Exclamation);
+        return;
+    }
     const std::string volt = kova::textOf(*voltField_);
     const std::string trueValue = kova::textOf(*trueValueField_);
     std::vector<std::string> volts;

@@ -31,6 +31,7 @@ class ScriptedCard {
     bool loaded() const { return library_.isOpen(); }
     void reset() const { call<void (*)()>("TestReset")(); }
     void setLevel(float level) const { call<void (*)(float)>("TestSetLevel")(level); }
+    void setStatus(int state) const { call<void (*)(int)>("TestSetStatus")(state); }
     void setFrequency(float value) const { call<void (*)(float)>("TestSetFrequency")(value); }
     void setCounter(int value) const { call<void (*)(int)>("TestSetCounter")(value); }
     void setInput(int input, int value) const {

@@ -137,6 +137,30 @@ TEST_F(DialogCheckTest, AnalogTickShowsMirrorsAndLogsTheCalibratedValue) {
                                     .size());
 }
 
+// While the card has no fresh reading the readout shows dashes, the board and the log get nothing
+// and "添加 ↓" takes no row.
+TEST_F(DialogCheckTest, AChannelWithoutAFreshReadingShowsDashesAndSendsNothing) {
+    const LedReceiver board(kBoardTitle);
+    openLog();
+    Dialog_Check& check = open("12", true, true);
+    EXPECT_EQ(shownAt(1.25f), "12.5");
+    card_.setStatus(1);
+    EXPECT_EQ(shownAt(0.3f), "----");
+    EXPECT_EQ(text(check.voltBox()), "通讯中断");
+    EXPECT_EQ(text(check.valueBox()), "----");
+    addRow("3");
+    EXPECT_EQ(check.checkList()->GetItemCount(), 0);
+    ASSERT_FALSE(recorder_.boxes.empty());
+    EXPECT_EQ(recorder_.boxes.back().text, "采集无有效数据，不能添加标定点。");
+    EXPECT_EQ(board.texts(), (std::vector<std::string>{"12.5kN"}));
+    EXPECT_EQ(logText(), "volt: 1.250000    data: 12.5kN\r\n");
+
+    card_.setStatus(0);
+    EXPECT_EQ(shownAt(0.3f), "3.0");
+    addRow("3");
+    EXPECT_EQ(check.checkList()->GetItemCount(), 1);
+}
+
 TEST_F(DialogCheckTest, NothingIsShownUntilTheSlidingAverageIsFull) {
     rt_.HDNUM = 3;
     const LedReceiver board(kBoardTitle);

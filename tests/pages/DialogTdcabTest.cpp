@@ -189,6 +189,45 @@ TEST_F(DialogTdcabTest, NoLogLineWithoutAnOpenLog) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "AcqData.log"));
 }
 
+// A card that has no fresh reading of the channel: the field names the state, nothing is logged,
+// and "添  加" takes no point until the readings are fresh again.
+TEST_F(DialogTdcabTest, AChannelWithoutAFreshReadingShowsItsStateAndTakesNoPoint) {
+    rt_.hardwareModule.Unload();
+    ASSERT_TRUE(rt_.hardwareModule.Load(KOVA_TEST_SCRIPTED_CARD));
+    const DynamicLibrary card = DynamicLibrary::open(KOVA_TEST_SCRIPTED_CARD);
+    const auto setStatus = reinterpret_cast<void (*)(int)>(card.symbol("TestSetStatus"));
+    const auto setLevel = reinterpret_cast<void (*)(float)>(card.symbol("TestSetLevel"));
+    ASSERT_NE(setStatus, nullptr);
+    ASSERT_NE(setLevel, nullptr);
+    setLevel(1.5f);
+
+    Dialog_Tdcab& page = openOnDevice();
+    openLog();
+    clickChannel(0);
+    page.debugLogBox()->click();
+    const int points = page.pointsList()->GetItemCount();
+    const std::pair<int, const char*> states[] = {
+        {1, "通讯中断"}, {2, "通道未配置"}, {3, "设备报错"}};
+    for (const auto& [state, words] : states) {
+        setStatus(state);
+        page.tick();
+        EXPECT_EQ(text(page.voltField()), words);
+        page.trueValueField()->setText("5");
+        page.OnAdd();
+        ASSERT_FALSE(recorder_.boxes.empty());
+        EXPECT_EQ(recorder_.boxes.back().text, "采集无有效数据，不能添加标定点。");
+    }
+    EXPECT_EQ(page.pointsList()->GetItemCount(), points);
+    EXPECT_EQ(logText(), "");
+
+    setStatus(0);
+    for (int i = 0; i < 5; ++i) {
+        page.tick();
+    }
+    EXPECT_EQ(text(page.voltField()), "1.500");
+    EXPECT_EQ(logText().size(), 5 * std::string("volt: 1.500000    data:\r\n").size());
+}
+
 // The card calls back into the page in the middle of its read, as a timer tick arriving while the
 // previous tick still runs.
 TEST_F(DialogTdcabTest, TickArrivingDuringATickIsSkipped) {

@@ -13,6 +13,7 @@ float gFrequency = 0.0f;
 int gCounter = 0;
 int gCounterResets = 0;
 int gAnalogReads = 0;
+int gStatus = 0;
 int gInputs[kInputs] = {};
 int gCommands[kMaxCommands][2] = {};
 int gCommandCount = 0;
@@ -24,6 +25,9 @@ TEST_EXPORT int ExtGetAnalog(int /*channel*/, float* samples, int count) {
         samples[i] = gLevel;
     }
     return count;
+}
+TEST_EXPORT int ExtGetStatusInfo(int /*channel*/) {
+    return gStatus;
 }
 TEST_EXPORT float ExtGetFreb(int /*channel*/) {
     return gFrequency;
@@ -51,6 +55,7 @@ TEST_EXPORT void TestReset() {
     gCounter = 0;
     gCounterResets = 0;
     gAnalogReads = 0;
+    gStatus = 0;
     for (int& input : gInputs) {
         input = 0;
     }
@@ -58,6 +63,10 @@ TEST_EXPORT void TestReset() {
 }
 TEST_EXPORT void TestSetLevel(float level) {
     gLevel = level;
+}
+// The state every channel reports (0 fresh, 1 link down, 2 not configured, 3 device exception).
+TEST_EXPORT void TestSetStatus(int state) {
+    gStatus = state;
 }
 TEST_EXPORT void TestSetFrequency(float value) {
     gFrequency = value;

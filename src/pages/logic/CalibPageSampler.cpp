@@ -3,6 +3,7 @@
 #include "calib/ReadingChain.h"
 #include "device/CExtModule.h"
 #include "pages/logic/CalibPoints.h"
+#include "pages/logic/LinkState.h"
 #include "platform/Numbers.h"
 #include "platform/TextCodec.h"
 
@@ -45,7 +46,12 @@ CalibPageSampler::CalibPageSampler(CExtModule& card, SystemLibrary& system, Math
 SampleOutput CalibPageSampler::sample(std::string_view display, int burstCount, float coefficient) {
     SampleOutput out;
     out.channel = sampledChannel(display);
-    if (display == kNoChannelText) {
+    if (display == kNoChannelText || sampledKindOf(out.channel) == SampledKind::Unread) {
+        return out;
+    }
+    out.linkState = card_.ExtGetStatusInfo(out.channel);
+    if (out.linkState != kReadingFresh) {
+        out.shown = std::string(linkStateText(out.linkState));
         return out;
     }
     switch (sampledKindOf(out.channel)) {

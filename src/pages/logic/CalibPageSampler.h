@@ -36,6 +36,7 @@ struct SampleOutput {
     std::optional<float> reading;        // the value shown, when one is
     std::optional<std::string> shown;    // the voltage field's new text
     std::optional<std::string> logLine;  // the line to log when logging is on
+    int linkState = 0;                   // the card's ExtGetStatusInfo for the channel
 };
 
 class CalibPageSampler {
@@ -49,7 +50,9 @@ class CalibPageSampler {
 
     // Reads the channel `display` names: analog channels through the chain with `burstCount`
     // samples and the filter `coefficient`, shown with "%.3f"; frequency and counter channels
-    // straight from the card, shown with "%.0f". The display "未选择" reads nothing.
+    // straight from the card, shown with "%.0f". The display "未选择" reads nothing. A channel
+    // the card reports no fresh reading for shows the state in words and is neither read nor
+    // logged.
     SampleOutput sample(std::string_view display, int burstCount, float coefficient);
 
   private:

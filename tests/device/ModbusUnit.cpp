@@ -1,5 +1,7 @@
 #include "ModbusUnit.h"
 
+#include "ChildProcess.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -116,27 +118,7 @@ ModbusUnit::~ModbusUnit() {
 }
 
 std::optional<std::string> ModbusUnit::readLine(std::chrono::milliseconds patience) {
-    const auto deadline = Clock::now() + patience;
-    for (;;) {
-        const std::size_t end = buffer_.find('\n');
-        if (end != std::string::npos) {
-            std::string line = buffer_.substr(0, end);
-            buffer_.erase(0, end + 1);
-            return line;
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd p{out_, POLLIN, 0};
-        if (out_ < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
-            return std::nullopt;
-        }
-        char chunk[4096];
-        const ssize_t n = ::read(out_, chunk, sizeof chunk);
-        if (n <= 0) {
-            return std::nullopt;
-        }
-        buffer_.append(chunk, static_cast<std::size_t>(n));
-    }
+    return test::readLineFrom(out_, buffer_, patience);
 }
 
 std::string ModbusUnit::command(const std::string& line) {

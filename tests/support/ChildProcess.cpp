@@ -60,28 +60,33 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-std::optional<std::string> ChildProcess::readLine() {
-    const auto deadline = Clock::now() + kPatience;
+std::optional<std::string> readLineFrom(int fd, std::string& buffer,
+                                        std::chrono::milliseconds patience) {
+    const auto deadline = Clock::now() + patience;
     for (;;) {
-        const std::size_t end = buffer_.find('\n');
+        const std::size_t end = buffer.find('\n');
         if (end != std::string::npos) {
-            std::string line = buffer_.substr(0, end);
-            buffer_.erase(0, end + 1);
+            std::string line = buffer.substr(0, end);
+            buffer.erase(0, end + 1);
             return line;
         }
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd p{out_, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+        pollfd p{fd, POLLIN, 0};
+        if (fd < 0 || left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
             return std::nullopt;
         }
         char chunk[4096];
-        const ssize_t n = ::read(out_, chunk, sizeof chunk);
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n <= 0) {
             return std::nullopt;
         }
-        buffer_.append(chunk, static_cast<std::size_t>(n));
+        buffer.append(chunk, static_cast<std::size_t>(n));
     }
+}
+
+std::optional<std::string> ChildProcess::readLine() {
+    return readLineFrom(out_, buffer_, kPatience);
 }
 
 int ChildProcess::wait() {

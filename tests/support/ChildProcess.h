@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,11 @@ class ChildProcess {
     std::string buffer_;
     std::optional<int> status_;
 };
+
+// The next line read from `fd` into `buffer` (which keeps what follows it), waiting at most
+// `patience` for it; nothing when the stream ends or stays silent that long.
+std::optional<std::string> readLineFrom(int fd, std::string& buffer,
+                                        std::chrono::milliseconds patience);
 
 // Runs a program to its end; its exit status and standard output.
 struct Outcome {

@@ -2,7 +2,8 @@
 # paths that let the installed programs find them wherever the prefix is moved (everything found
 # relative to $ORIGIN, nothing by absolute path).
 #
-#   <bin>/             Calib, ledserver, kovamsg, kovaini, kovacard, kovademo   "station"
+#   <bin>/             Calib, ledserver, kovamsg, kovaini, kovacard, kovademo,  "station"
+#                      kovarecords
 #   <lib>/             libCalib.so, its CMake package and pkg-config file       "calib"
 #   lib/kova/          the modules and libQuorvel.so                            "station"
 #   <data>/kova/demo/  the demo environment                                     "station"

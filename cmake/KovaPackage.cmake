@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_CONTACT "KOVA line software <software@kova.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Station calibration tool of the KOVA inspection line")
 set(CPACK_PACKAGE_DESCRIPTION "Calib calibrates and verifies the channels of the line's test \
 benches. The package holds the tool with its stand-in modules, the LED board server, the profile \
-and message tools, the demo station (kovademo) and libCalib.so for the line's other programs.")
+and message tools, the records reader (kovarecords), the demo station (kovademo) and libCalib.so for the line's other programs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -20,6 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 # A program built against this version runs with any later one of the same major version.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The records store opens its SQLite file through Qt's driver plugin, which no program links; the
+# PostgreSQL driver is needed only where a site database is set.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6sql6-sqlite)
 # The windows' texts are Chinese.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-wqy-microhei)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, libqt6sql6-psql")
 include(CPack)

@@ -36,7 +36,8 @@ field() {
 depends=$(field Depends)
 # One "<package> (>= <version>)" a line.
 sed 's/, /\n/g' <<<"$depends" >"$tmp/depends"
-for package in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 libmodbus5; do
+for package in libc6 libstdc++6 libgcc-s1 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 \
+               libmodbus5; do
   awk -v p="$package" '$1 == p && $2 == "(>=" && $3 ~ /^[0-9][^)]*\)$/ { found = 1 }
                        END { exit !found }' "$tmp/depends" ||
     fail "Depends lacks a versioned $package: $depends"
@@ -44,6 +45,8 @@ done
 if grep -qiE '^(calib|libquorvel)' "$tmp/depends"; then
   fail "Depends names the package's own libraries: $depends"
 fi
+# The records need Qt's SQLite driver, a plugin no program links.
+grep -qx "libqt6sql6-sqlite" "$tmp/depends" || fail "Depends lacks libqt6sql6-sqlite: $depends"
 # Sibling programs built against libCalib.so depend on this package.
 grep -qxF "libCalib ${VERSION%%.*} calib (>= ${VERSION}-1)" <(dpkg-deb -I "$deb" shlibs) ||
   fail "shlibs: $(dpkg-deb -I "$deb" shlibs 2>&1)"
@@ -52,7 +55,7 @@ grep -qxF "libCalib ${VERSION%%.*} calib (>= ${VERSION}-1)" <(dpkg-deb -I "$deb"
 usr=./usr
 expected=(
   "$BINDIR/Calib" "$BINDIR/ledserver" "$BINDIR/kovamsg" "$BINDIR/kovaini" "$BINDIR/kovacard"
-  "$BINDIR/kovademo"
+  "$BINDIR/kovademo" "$BINDIR/kovarecords"
   "$LIBDIR/libCalib.so" "$LIBDIR/libCalib.so.${VERSION%%.*}" "$LIBDIR/libCalib.so.${VERSION}"
   "$LIBDIR/cmake/Calib/CalibConfig.cmake" "$LIBDIR/cmake/Calib/CalibConfigVersion.cmake"
   "$LIBDIR/cmake/Calib/CalibTargets.cmake" "$LIBDIR/cmake/Calib/CalibTargets-${BUILD_TYPE}.cmake"
@@ -75,7 +78,7 @@ fi
 if awk '$2 != "root/root"' "$tmp/contents" | grep -q .; then
   fail "files not owned by root: $(awk '$2 != "root/root"' "$tmp/contents")"
 fi
-for program in Calib ledserver kovamsg kovaini kovacard kovademo; do
+for program in Calib ledserver kovamsg kovaini kovacard kovademo kovarecords; do
   grep -qE "^-rwxr-xr-x .* $usr/$BINDIR/$program\$" "$tmp/contents" ||
     fail "$program is not an executable file: $(grep "/$program" "$tmp/contents")"
 done

@@ -37,7 +37,7 @@ moved_prefix() {
   mv "$tmp/staged" "$tmp/moved"
   local prefix=$tmp/moved
   local f
-  for f in Calib ledserver kovamsg kovaini kovacard kovademo; do
+  for f in Calib ledserver kovamsg kovaini kovacard kovademo kovarecords; do
     expect_file "$prefix/$BINDIR/$f"
   done
   for f in Tesvar.so Ferroxan.so ModbusCard.so PasswordBox.so PasswordBox.users libQuorvel.so; do

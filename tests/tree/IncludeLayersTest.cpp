@@ -53,10 +53,11 @@ struct Folder {
     std::string path;  // "pages/logic"
 };
 
-// Top folders whose libraries are Qt windows; their logic/ and the rest build without Qt.
+// Top folders whose libraries use Qt (windows, or the records store on Qt SQL); their logic/ and
+// the rest build without Qt.
 bool isWindowFolder(const std::string& path) {
     return path == "controls" || path == "dialogs" || path == "pages" || path == "app" ||
-           path == "platform/qt";
+           path == "platform/qt" || path == "records";
 }
 
 Folder folderOf(const std::string& path) {

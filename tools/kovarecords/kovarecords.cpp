@@ -1,0 +1,166 @@
+// kovarecords: a channel's calibration records from the command line, read from the database the
+// tool writes them to (the station's CalibRecords.db or the site database).
+
+#include <QCoreApplication>
+#include <array>
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ToolOptions.h"
+#include "calib/CalibList.h"
+#include "calib/CalibTable.h"
+#include "device/EnvRecord.h"
+#include "device/SystemLibrary.h"
+#include "platform/Numbers.h"
+#include "records/CheckErrors.h"
+#include "records/RecordsCsv.h"
+#include "records/RecordsLocation.h"
+#include "records/RecordsStore.h"
+
+namespace {
+
+constexpr int kOk = kova::tool::kExitOk;
+constexpr int kFailed = kova::tool::kExitFailed;
+
+constexpr std::string_view kUsage =
+    "usage: kovarecords list CHANNEL\n"
+    "       kovarecords csv CHANNEL FILE.csv\n"
+    "       kovarecords --help\n";
+
+constexpr std::string_view kHelp =
+    "\n"
+    "Reads the calibration records the tool keeps: every saved calibration and check of a\n"
+    "channel, newest first.\n"
+    "\n"
+    "  list  prints one line a record: local time, kind, station/device, operator, the number\n"
+    "        of points (a check: its rows, the largest error, in % of full scale, and the\n"
+    "        verdict against the tolerance).\n"
+    "  csv   writes the history as CSV (UTF-8 with a byte-order mark, CRLF, Chinese header).\n"
+    "\n"
+    "The records are found as the tool finds them: CalibRecords.db in the configuration\n"
+    "directory of the system library's environment record, or the site database named by\n"
+    "[RECORDS] DATABASE in sysKOVA.ini there (postgresql://user@host:port/name; the password in\n"
+    "the URL, in ~/.pgpass or in $PGPASSWORD). $KOVA_RECORDS_DATABASE replaces the ini's\n"
+    "setting; set but empty it keeps to the station's file.\n"
+    "\n"
+    "Exit status: 0 done, 1 nothing to show or the records or the file could not be read or\n"
+    "written (the reason on standard error), 2 usage error.\n";
+
+int usageError(const std::string& message) {
+    return kova::tool::usageError("kovarecords", message, kUsage);
+}
+
+int failed(const std::string& message) {
+    std::cerr << "kovarecords: " << message << '\n';
+    return kFailed;
+}
+
+std::optional<int> channelNumber(const std::string& text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The environment record's ConfigDir, as the tool gets it at start-up.
+std::optional<std::string> configDirectory(std::string& error) {
+    kova::SystemLibrary library;
+    library.keepProcessWhenNotLoadable();
+    const int loaded = library.Load(1);
+    if (loaded != kova::SystemLibrary::kLoaded) {
+        error = "系统库(Tesvar)加载错误，错误码:[" + std::to_string(loaded) + "]";
+        return std::nullopt;
+    }
+    auto env = std::make_unique<EnvRecord>();
+    library.GetTesvar(env.get());
+    library.Unload();
+    return env->ConfigDir();
+}
+
+std::string number(double value) {
+    return kova::formatFixed(value, 4);
+}
+
+std::string listLine(const kova::CalibRecord& r) {
+    std::string line = kova::localTimeText(r.utcMs) + "  " + kova::recordKindText(r.kind) + "  " +
+                       r.channel.station + "/" + r.channel.device + "  " +
+                       (r.operatorName.empty() ? "-" : r.operatorName);
+    if (r.kind == kova::RecordKind::Check) {
+        const kova::CheckEvaluation e = kova::evaluateCheck(r);
+        line += "  " + std::to_string(r.rows.size()) + "行  最大误差 " + number(e.largestError) +
+                " " + r.channel.unit + " (" + number(e.largestPercentOfFullScale) + "%FS, 容差 " +
+                number(r.tolerancePercent) + "%)  " + (e.passed ? "合格" : "不合格");
+    } else {
+        std::array<float, kova::kCalibTablePoints> data{};
+        line += "  " + std::to_string(kova::parseCalibList(r.after.data, data)) + "点";
+    }
+    return line + "  " + r.id;
+}
+
+int run(const std::vector<std::string>& args) {
+    const std::string& command = args[0];
+    const std::size_t expected = command == "csv" ? 3 : 2;
+    if (command != "list" && command != "csv") {
+        return usageError("unknown command " + command);
+    }
+    if (args.size() != expected) {
+        return usageError(command + " takes " + std::to_string(expected - 1) + " arguments");
+    }
+    const std::optional<int> channel = channelNumber(args[1]);
+    if (!channel) {
+        return usageError("CHANNEL must be a channel number, not " + args[1]);
+    }
+    std::string error;
+    const std::optional<std::string> configDir = configDirectory(error);
+    if (!configDir) {
+        return failed(error);
+    }
+    kova::RecordsStore store(kova::recordsLocation(*configDir, *configDir + "\\sysKOVA.ini"));
+    if (!store.open() && !store.openError().empty()) {
+        std::cerr << "kovarecords: " << store.openError() << '\n';
+    }
+    const std::vector<kova::CalibRecord> records = store.history(*channel);
+    if (!store.problem().empty()) {
+        std::cerr << "kovarecords: " << store.problem() << '\n';
+    }
+    if (records.empty()) {
+        return failed("通道 " + std::to_string(*channel) + " 没有标定记录");
+    }
+    if (command == "list") {
+        for (const kova::CalibRecord& r : records) {
+            std::cout << listLine(r) << '\n';
+        }
+        return kOk;
+    }
+    if (const std::string written = kova::writeRecordsCsv(args[2], records); !written.empty()) {
+        return failed(written);
+    }
+    return kOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    kova::tool::Options options;
+    const std::string error = kova::tool::parseOptions(argc, argv, {{"--help"}, {}}, options);
+    if (const auto exit = kova::tool::exitBeforeRunning("kovarecords", options.has("--help"), error,
+                                                        kUsage, kHelp)) {
+        return *exit;
+    }
+    if (options.positional.empty()) {
+        return usageError("no command given");
+    }
+    // Qt SQL finds its drivers through the application object.
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const int status = run(options.positional);
+    std::cout.flush();
+    return status == kOk && !std::cout ? kFailed : status;
+}

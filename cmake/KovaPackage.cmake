@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_CONTACT "KOVA line software <software@kova.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Station calibration tool of the KOVA inspection line")
 set(CPACK_PACKAGE_DESCRIPTION "Calib calibrates and verifies the channels of the line's test \
 benches. The package holds the tool with its stand-in modules, the LED board server, the profile \
-and message tools, the records reader (kovarecords), the demo station (kovademo) and libCalib.so for the line's other programs.")
+and message tools, the records reader (kovarecords), the demo station (kovademo) and libCalib.so \
+for the line's other programs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

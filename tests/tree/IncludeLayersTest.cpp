@@ -53,11 +53,11 @@ struct Folder {
     std::string path;  // "pages/logic"
 };
 
-// Top folders whose libraries use Qt (windows, or the records store on Qt SQL); their logic/ and
-// the rest build without Qt.
+// Folders whose libraries use Qt (windows, or the records on Qt SQL and their printed report);
+// the logic/ folders and the rest build without Qt.
 bool isWindowFolder(const std::string& path) {
     return path == "controls" || path == "dialogs" || path == "pages" || path == "app" ||
-           path == "platform/qt" || path == "records";
+           path == "platform/qt" || path == "records" || path.rfind("records/", 0) == 0;
 }
 
 Folder folderOf(const std::string& path) {

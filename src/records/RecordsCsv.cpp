@@ -7,7 +7,7 @@
 
 #include "calib/CalibList.h"
 #include "calib/CalibTable.h"
-#include "records/CheckErrors.h"
+#include "records/logic/CheckErrors.h"
 
 namespace kova {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "records/CalibRecord.h"
+#include "records/logic/CalibRecord.h"
 
 namespace kova {
 

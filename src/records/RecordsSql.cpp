@@ -7,7 +7,7 @@
 #include <QVariant>
 #include <map>
 
-#include "records/CheckErrors.h"
+#include "records/logic/CheckErrors.h"
 
 namespace kova {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "records/CalibRecord.h"
 #include "records/RecordsSchema.h"
+#include "records/logic/CalibRecord.h"
 
 class QSqlDatabase;
 

@@ -11,9 +11,9 @@
 #include <map>
 #include <tuple>
 
-#include "records/CheckErrors.h"
 #include "records/RecordsSchema.h"
 #include "records/RecordsSql.h"
+#include "records/logic/CheckErrors.h"
 
 namespace kova {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "records/CalibRecord.h"
 #include "records/RecordsLocation.h"
+#include "records/logic/CalibRecord.h"
 
 namespace kova {
 
@@ -59,6 +59,9 @@ class RecordsStore {
     bool open();
     const std::string& openError() const { return openError_; }
     bool hasSite() const { return !location_.siteUrl.empty(); }
+    // Whether records can be appended: the station's file is open (a refused site database
+    // leaves them queued in it).
+    bool usable() const { return localOpen_; }
 
     // Stores a record; an empty id becomes a new UUID, a zero time the current time.
     // Storing a record whose id is there already stores nothing more.

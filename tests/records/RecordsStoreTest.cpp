@@ -8,7 +8,7 @@
 #include "ChildProcess.h"
 #include "RecordsTestData.h"
 #include "TestFiles.h"
-#include "records/CheckErrors.h"
+#include "records/logic/CheckErrors.h"
 
 namespace kova {
 namespace {

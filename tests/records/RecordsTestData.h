@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "records/CalibRecord.h"
+#include "records/logic/CalibRecord.h"
 
 namespace kova::test {
 

@@ -17,10 +17,10 @@
 #include "device/EnvRecord.h"
 #include "device/SystemLibrary.h"
 #include "platform/Numbers.h"
-#include "records/CheckErrors.h"
 #include "records/RecordsCsv.h"
 #include "records/RecordsLocation.h"
 #include "records/RecordsStore.h"
+#include "records/logic/CheckErrors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "records/CheckErrors.h"
+#include "records/logic/CheckErrors.h"
 
 #include <array>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "records/CalibRecord.h"
+#include "records/logic/CalibRecord.h"
 
 namespace kova {
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -22,8 +23,11 @@
 #include "dialogs/StartupPassword.h"
 #include "pages/Dialog_Tdcab.h"
 #include "pages/Dialog_Tdset.h"
+#include "pages/RecordsPage.h"
+#include "platform/HostUser.h"
 #include "platform/WindowMessages.h"
 #include "platform/qt/WindowReceiverQt.h"
+#include "records/RecordsStore.h"
 #include "runtime/CommandLine.h"
 #include "runtime/StartUp.h"
 
@@ -33,6 +37,9 @@ constexpr const char* kHint = "标定/设置完成请先保存再退出";
 constexpr const char* kTemplateVersion = "Ver 3.0.1.0 带光电指示";
 constexpr const char* kConfigPageTitle = " 通 道 配 置 ";
 constexpr const char* kCalibPageTitle = " 通 道 标 定 ";
+constexpr const char* kRecordsPageTitle = " 标 定 记 录 ";
+// How often records waiting for the site database are offered to it again.
+constexpr int kRecordsSendMs = 30000;
 constexpr const char* kRestoredMessage = "提示：更改成功，程序即将退出，请重新启动标定程序 ！！";
 constexpr const char* kAboutItem = "关于 Calib(&A)...";
 
@@ -61,6 +68,9 @@ CalibDlg::CalibDlg(kova::Runtime& rt, EnvRecord& env, std::optional<std::string_
 }
 
 CalibDlg::~CalibDlg() {
+    // The process's values outlive the window; what it lent them goes with it.
+    rt_.records = nullptr;
+    rt_.showStatus = nullptr;
     if (statusSink_ != nullptr) {
         rt_.ledClient.SetStatusWindow(nullptr);
     }
@@ -99,14 +109,17 @@ bool CalibDlg::Initialise() {
     kova::buildIniPaths(rt_, env_);
     kova::openHardwareModule(rt_.hardwareModule, kova::hardwareModulePath(env_));
     kova::readRuntimeParameters(rt_);
+    OpenRecords();
 
-    // 7. The two pages; the calibration page is the visible one.
+    // 7. The pages; the calibration page is the visible one.
     configPage_ = new Dialog_Tdset(
         kova::ChannelStore(rt_.channelIniPaths()),
         [this] { return kova::qRectOf(rt_.PageAreaRect); }, tabs_);
     calibPage_ = new Dialog_Tdcab(rt_, rt_.pageAverage, tabs_);
     tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
     tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);
+    recordsPage_ = new RecordsPage(rt_, tabs_);
+    tabs_->AddPage(kRecordsPageTitle, recordsPage_, 0);
     tabs_->Show();
     tabs_->SetCurSel(1);
 
@@ -117,12 +130,20 @@ bool CalibDlg::Initialise() {
     if (const auto failure = kova::openAcqLog(rt_, env_)) {
         status_->setText(QString::fromStdString(*failure));
     }
+    if (!records_->openError().empty()) {
+        status_->setText(QString::fromStdString(records_->openError()));
+    }
 
     // 10. The indicator images are drawn by the windows that show them.
 
     // 11. The LED client reports on the status line.
     statusSink_ = std::make_unique<kova::StatusLine>(status_);
     rt_.ledClient.SetStatusWindow(statusSink_.get());
+    rt_.showStatus = [label = QPointer<QLabel>(status_)](const std::string& text) {
+        if (label != nullptr) {
+            label->setText(QString::fromStdString(text));
+        }
+    };
 
     // 12. Top of the window order, without moving.
     raise();
@@ -146,6 +167,9 @@ bool CalibDlg::Initialise() {
         QDialog::done(0);
         return false;
     }
+    // The records name who worked: the box's user, or the station's login when it was not asked.
+    const std::string user = kova::loginText(login_.user);
+    rt_.operatorName = rt_.PasswordRequired == 1 && !user.empty() ? user : kova::processUserName();
 
     // 15. Layout for the current size.
     ApplyLayout();
@@ -154,6 +178,25 @@ bool CalibDlg::Initialise() {
     RegisterWindow();
     timer_->start(kPageAreaTimerMs);
     return true;
+}
+
+void CalibDlg::OpenRecords() {
+    records_ = std::make_unique<kova::RecordsStore>(
+        kova::recordsLocation(env_.ConfigDir(), rt_.SysIniPath));
+    if (!records_->open() && !records_->usable()) {
+        return;  // the status line says why; the tool works on without records
+    }
+    rt_.records = records_.get();
+    if (records_->hasSite()) {
+        auto* send = new QTimer(this);
+        connect(send, &QTimer::timeout, this, [this] {
+            if (rt_.records != nullptr) {
+                rt_.records->sendQueued();
+            }
+        });
+        send->start(kRecordsSendMs);
+        rt_.records->sendQueued();
+    }
 }
 
 void CalibDlg::RegisterWindow() {

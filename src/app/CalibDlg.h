@@ -18,12 +18,14 @@ class CMoveControl;
 class CTabSheet;
 class Dialog_Tdcab;
 class Dialog_Tdset;
+class RecordsPage;
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace kova {
 class QtMessageWindow;
+class RecordsStore;
 class StatusLine;
 }  // namespace kova
 
@@ -66,6 +68,7 @@ class CalibDlg : public QDialog {
     CTabSheet* tabSheet() const { return tabs_; }
     Dialog_Tdset* configPage() const { return configPage_; }
     Dialog_Tdcab* calibPage() const { return calibPage_; }
+    RecordsPage* recordsPage() const { return recordsPage_; }
     QLabel* statusLine() const { return status_; }
     QLabel* versionLabel() const { return version_; }
     QLabel* hintLine() const { return hint_; }
@@ -87,6 +90,8 @@ class CalibDlg : public QDialog {
   private:
     void BuildControls();
     void RegisterWindow();
+    // The station's calibration records; the tool works on without them when refused.
+    void OpenRecords();
     void ShowCalibrationPage();
     void ApplyLayout();
     void EndDigitalTest();
@@ -98,6 +103,8 @@ class CalibDlg : public QDialog {
     kova::LoginRecord login_;
     Dialog_Tdset* configPage_ = nullptr;
     Dialog_Tdcab* calibPage_ = nullptr;
+    RecordsPage* recordsPage_ = nullptr;
+    std::unique_ptr<kova::RecordsStore> records_;
     std::unique_ptr<CMoveControl> layout_;
     QLabel* version_ = nullptr;
     QLabel* pageArea_ = nullptr;

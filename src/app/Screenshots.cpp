@@ -11,6 +11,7 @@
 #include "controls/TabSheet.h"
 #include "pages/Dialog_Tdcab.h"
 #include "pages/Dialog_Tdset.h"
+#include "pages/RecordsPage.h"
 
 namespace kova {
 namespace {
@@ -32,6 +33,15 @@ void pickFirstChannel(CalibDlg& window) {
         calib.channelList()->setCurrentIndex(calib.channelList()->model()->index(0, 0));
         calib.OnClickChannel();
     }
+    RecordsPage& records = *window.recordsPage();
+    if (records.deviceBox()->count() > 0) {
+        records.deviceBox()->setCurrentIndex(0);
+        records.OnSelchangeDevice();
+    }
+    if (records.channelBox()->count() > 0) {
+        records.channelBox()->setCurrentIndex(0);
+        records.OnSelchangeChannel();
+    }
 }
 
 }  // namespace
@@ -51,7 +61,9 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
     const struct {
         int page;
         const char* file;
-    } shots[] = {{0, "calib-config-page.png"}, {1, "calib-calibration-page.png"}};
+    } shots[] = {{0, "calib-config-page.png"},
+                 {1, "calib-calibration-page.png"},
+                 {2, "calib-records-page.png"}};
     for (const auto& shot : shots) {
         window.tabSheet()->SetCurSel(shot.page);
         // What the timers would do within their first periods: publish the page area, place the
@@ -59,6 +71,7 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
         window.tick();
         window.configPage()->tick();
         window.calibPage()->placeTick();
+        window.recordsPage()->FollowPageArea();
         // Enough ticks to fill the page's sliding average.
         for (int i = 0; i < Dialog_Tdcab::kSlidingLength + 1; ++i) {
             window.calibPage()->tick();

@@ -12,8 +12,8 @@ namespace kova {
 // directory is named and the windows have no display (the offscreen or minimal platform).
 bool screenshotsUnattended(const char* screenshotDir);
 
-// Writes "calib-config-page.png" and "calib-calibration-page.png" into `dir` (created when
-// missing), prints each path on standard output, and returns them.
+// Writes "calib-config-page.png", "calib-calibration-page.png" and "calib-records-page.png" into
+// `dir` (created when missing), prints each path on standard output, and returns them.
 QStringList saveScreenshots(CalibDlg& window, const QDir& dir);
 
 }  // namespace kova

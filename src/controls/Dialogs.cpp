@@ -1,6 +1,7 @@
 #include "controls/Dialogs.h"
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -50,6 +51,14 @@ class QtDialogs final : public Dialogs {
     }
 
     int runModal(QDialog& dialog) override { return dialog.exec(); }
+
+    std::string saveFileName(QWidget* parent, const std::string& caption,
+                             const std::string& suggested, const std::string& filter) override {
+        return QFileDialog::getSaveFileName(parent, QString::fromStdString(caption),
+                                            QString::fromStdString(suggested),
+                                            QString::fromStdString(filter))
+            .toStdString();
+    }
 };
 
 QtDialogs& qtDialogs() {
@@ -77,6 +86,14 @@ int UnattendedDialogs::runModal(QDialog& dialog) {
     std::fprintf(stderr, "%s: not shown without a display\n",
                  dialog.windowTitle().toUtf8().constData());
     return QDialog::Rejected;
+}
+
+std::string UnattendedDialogs::saveFileName(QWidget* /*parent*/, const std::string& caption,
+                                            const std::string& suggested,
+                                            const std::string& /*filter*/) {
+    std::fprintf(stderr, "%s: %s not saved without a display\n", caption.c_str(),
+                 suggested.c_str());
+    return {};
 }
 
 Dialogs& dialogs() {

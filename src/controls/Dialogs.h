@@ -30,6 +30,11 @@ class Dialogs {
 
     // Runs the dialog modally and returns its result code (QDialog::done's value).
     virtual int runModal(QDialog& dialog) = 0;
+
+    // Asks where to save a file, starting from the host path `suggested`; `filter` as Qt's file
+    // dialogs take it ("PDF 文件 (*.pdf)"). The chosen host path, or "" when cancelled.
+    virtual std::string saveFileName(QWidget* parent, const std::string& caption,
+                                     const std::string& suggested, const std::string& filter) = 0;
 };
 
 // For a run nobody watches (no display): every message box and question goes to standard error
@@ -42,6 +47,9 @@ class UnattendedDialogs final : public Dialogs {
     bool question(QWidget* parent, const std::string& text, const std::string& caption,
                   MessageIcon icon) override;
     int runModal(QDialog& dialog) override;
+    // Nobody can choose a file: nothing is saved.
+    std::string saveFileName(QWidget* parent, const std::string& caption,
+                             const std::string& suggested, const std::string& filter) override;
 };
 
 // The implementation in use: real Qt dialogs unless one was installed.

@@ -203,6 +203,14 @@ void CGraphCtrl::OnSizeChanged() {
     }
 }
 
+void CGraphCtrl::ClearPoints() {
+    for (Series& s : series_) {
+        s.count = 0;
+    }
+    plotLayer_.fill(backColor_);
+    update();
+}
+
 void CGraphCtrl::RedrawAll() {
     background_.fill(backColor_);
     plot_.left = kova::plotLeftForLabels(client_.left, y_.min, y_.max, y_.decimals);

@@ -50,6 +50,9 @@ class CGraphCtrl : public QFrame {
     // series already holding kMaxPoints points, stores nothing and only repaints.
     void AddPoint(int series, double x, double y, const QColor& color);
 
+    // Forgets the points of every series and clears the plot.
+    void ClearPoints();
+
     int PointCount(int series) const;
     Point PointAt(int series, int index) const;
     kova::PlotRect PlotArea() const { return plot_; }

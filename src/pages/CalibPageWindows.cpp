@@ -16,6 +16,7 @@ Dialog_Digit* connectPageWindows(Dialog_Tdcab& page, Runtime& rt) {
     page.runCheckWindow = [&rt, &page](const auto& request) {
         Dialog_Check check(rt, request.device, request.channel, request.debugLog, request.sendToLed,
                            &page);
+        check.setStation(request.station);
         dialogs().runModal(check);
     };
     return digit;

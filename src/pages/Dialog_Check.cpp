@@ -23,10 +23,12 @@
 #include "controls/WidgetText.h"
 #include "dialogs/Dialog_CheckSet.h"
 #include "pages/PageFonts.h"
+#include "pages/PageRecords.h"
 #include "pages/logic/CalibPageSampler.h"
 #include "pages/logic/CalibPoints.h"
 #include "pages/logic/CheckReadout.h"
 #include "pages/logic/LinkState.h"
+#include "pages/logic/SaveRecords.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 #include "runtime/Runtime.h"
@@ -75,10 +77,14 @@ void clearTable(CalibTable& table) {
 
 }  // namespace
 
-Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
-                           const std::string& channel, bool debugLog, bool sendToLed,
-                           QWidget* parent)
-    : QDialog(parent), rt_(rt), debugLog_(debugLog), sendToLed_(sendToLed) {
+Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& device, const std::string& channel,
+                           bool debugLog, bool sendToLed, QWidget* parent)
+    : QDialog(parent),
+      rt_(rt),
+      device_(device),
+      channelText_(channel),
+      debugLog_(debugLog),
+      sendToLed_(sendToLed) {
     setWindowTitle(qs(kWindowTitle));
     resize(kova::dialogUnitSize(461, 263));  // template 129
     BuildControls();
@@ -101,6 +107,7 @@ Dialog_Check::Dialog_Check(kova::Runtime& rt, const std::string& /*device*/,
     clearTable(rt_.checkTable);
     kova::readCalibTable(kova::IniFile(rt_.CalibIniPath), kova::parseLeadingInt(channel),
                          rt_.checkTable);
+    checkedTable_ = kova::storedTableOf(kova::IniFile(rt_.CalibIniPath), channel);
 
     SetUpGraph();
 
@@ -334,10 +341,19 @@ void Dialog_Check::OnAdd() {
 }
 
 void Dialog_Check::OnSave() {
-    if (!kova::saveCheckFile(kova::kCheckFilePath, kova::checkFileRecord(checkRows()))) {
+    const std::vector<kova::CheckRow> rows = checkRows();
+    if (!kova::saveCheckFile(kova::kCheckFilePath, kova::checkFileRecord(rows))) {
         Message(kSaveFailed, true);
         return;
     }
+    kova::CalibRecord record;
+    record.kind = kova::RecordKind::Check;
+    record.channel = kova::recordChannel(kova::ChannelStore(rt_.channelIniPaths()), station_,
+                                         device_, channelText_);
+    record.after = checkedTable_;
+    record.rows = kova::checkReadings(rows);
+    record.tolerancePercent = kova::recordedTolerance(rt_, record.channel.channel);
+    kova::keepRecord(rt_, std::move(record));
     kova::dialogs().message(this, kSaved, std::string(kova::kPageCaption),
                             kova::MessageIcon::Information);
 }

@@ -14,6 +14,7 @@
 #include "config/ChannelRecords.h"
 #include "dialogs/Dialog_Password.h"
 #include "pages/logic/CheckFile.h"
+#include "records/logic/CalibRecord.h"
 
 class CDigiString;
 class CEditListCtrl;
@@ -36,10 +37,10 @@ class Dialog_Check : public QDialog {
     static constexpr int kTemplateId = 129;
     static constexpr int kOpeningPeriodMs = 100;  // until the settings command applies "MS"
 
-    // Opens the window for the channel-number text `channel` (the device name is handed over
-    // but not used): title, parameters, table, graph, readout "0", sliding average with "HDNUM",
-    // layout, timer 1 at 100 ms. `debugLog` writes each reading to the acquisition log, `sendToLed`
-    // mirrors it to the LED board through the process's LED client.
+    // Opens the window for the channel-number text `channel` of `device` (the device names the
+    // channel in the records only): title, parameters, table, graph, readout "0", sliding average
+    // with "HDNUM", layout, timer 1 at 100 ms. `debugLog` writes each reading to the acquisition
+    // log, `sendToLed` mirrors it to the LED board through the process's LED client.
     Dialog_Check(kova::Runtime& rt, const std::string& device, const std::string& channel,
                  bool debugLog, bool sendToLed, QWidget* parent = nullptr);
     ~Dialog_Check() override;
@@ -54,6 +55,9 @@ class Dialog_Check : public QDialog {
     void OnSave();      // "保 存"
     void OnDblclkList();
     void OnExit();  // "退  出"
+
+    // The station the records name the channel's device by.
+    void setStation(std::string station) { station_ = std::move(station); }
 
     // The hour the maintenance password is checked against; tests set their own.
     void setPasswordClock(kova::Dialog_Password::HourClock clock) { clock_ = std::move(clock); }
@@ -108,6 +112,10 @@ class Dialog_Check : public QDialog {
     void Message(const std::string& text, bool failure);
 
     kova::Runtime& rt_;
+    std::string station_;
+    std::string device_;
+    std::string channelText_;
+    kova::StoredTable checkedTable_;  // the table the window converts with, as stored
     bool debugLog_;
     bool sendToLed_;
     kova::Dialog_Password::HourClock clock_;

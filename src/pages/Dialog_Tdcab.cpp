@@ -273,8 +273,8 @@ void Dialog_Tdcab::OnCheck() {
     }
     sampleTimer_->stop();
     checkWindowOpen_ = true;
-    runCheckWindow(kova::CheckRequest{kova::textOf(*deviceBox_), DisplayText(), debugLog_ == 1,
-                                      sendToLedBox_->isChecked()});
+    runCheckWindow(kova::CheckRequest{kova::textOf(*stationBox_), kova::textOf(*deviceBox_),
+                                      DisplayText(), debugLog_ == 1, sendToLedBox_->isChecked()});
     checkWindowOpen_ = false;
     // The check window's settings may have changed "MS".
     StartSampling();

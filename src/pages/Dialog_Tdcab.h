@@ -29,6 +29,7 @@ struct Runtime;
 
 // What the page hands the calibration check window.
 struct CheckRequest {
+    std::string station;     // the station box's text
     std::string device;      // the device box's text
     std::string channel;     // the channel-number display's text
     bool debugLog = false;   // "标定校验写入调试文件" ticked

@@ -1,6 +1,7 @@
 // The calibration page's points list: the chosen channel's stored table, adding, deleting and
 // clearing points, and saving them as the channel's table.
 
+#include <QComboBox>
 #include <QLineEdit>
 
 #include "calib/CalibSave.h"
@@ -10,8 +11,10 @@
 #include "controls/WidgetText.h"
 #include "controls/WriteFailure.h"
 #include "pages/Dialog_Tdcab.h"
+#include "pages/PageRecords.h"
 #include "pages/logic/CalibPoints.h"
 #include "pages/logic/LinkState.h"
+#include "pages/logic/SaveRecords.h"
 #include "platform/IniFile.h"
 #include "platform/TextCodec.h"
 #include "runtime/Runtime.h"
@@ -101,14 +104,23 @@ void Dialog_Tdcab::OnSave() {
         return;
     }
     const kova::IniFile ini(rt_.CalibIniPath);
+    const std::string number = DisplayText();
+    const kova::StoredTable before = kova::storedTableOf(ini, number);
     const kova::CalibSaveResult saved =
-        kova::saveCalibTable(ini, kova::calibSectionName(DisplayText()), rows);
+        kova::saveCalibTable(ini, kova::calibSectionName(number), rows);
     if (!saved) {
         // A table that did not reach the file is never reported as saved.
         kova::reportWriteFailure(this, "该通道标定数据保存失败：", saved.error, saved.reason,
                                  kova::kPageCaption, &rt_.AcqLog);
         return;
     }
+    kova::CalibRecord record;
+    record.kind = kova::RecordKind::Calibration;
+    record.channel =
+        kova::recordChannel(store_, kova::textOf(*stationBox_), kova::textOf(*deviceBox_), number);
+    record.before = before;
+    record.after = kova::storedTableOf(ini, number);
+    kova::keepRecord(rt_, std::move(record));
     kova::dialogs().message(this, kSavedMessage, std::string(kova::kPageCaption),
                             kova::MessageIcon::Information);
 }

@@ -2,11 +2,13 @@
 // The values start-up publishes for the rest of the tool, in one process-wide structure: the
 // three ini paths, the four runtime parameters of the acquisition chain, the acquisition log, the
 // page-area rectangle, the start-up password switch, and the process's hardware-module instance,
-// system library, the two sliding averages, the check window's table and the LED client. The
-// indicator images belong to the windows and live with them.
+// system library, the two sliding averages, the check window's table, the LED client, and the
+// calibration records with who keeps them. The indicator images belong to the windows and live
+// with them.
 //
 // Everything here is used from the window thread only.
 
+#include <functional>
 #include <string>
 
 #include "calib/CalibTable.h"
@@ -20,6 +22,8 @@
 #include "platform/EdgeRect.h"
 
 namespace kova {
+
+class RecordsStore;
 
 // A rectangle in screen pixels.
 using ScreenRect = EdgeRect;
@@ -81,6 +85,15 @@ struct Runtime {
 
     // The LED display client; the main window gives it its status line.
     cClientLED ledClient;
+
+    // The station's calibration records, opened by the main window; null while none are kept
+    // (before the window opens them, or when the database was refused).
+    RecordsStore* records = nullptr;
+    // Who works at the station: the password box's user, or the process's login name when the
+    // box was not asked for.
+    std::string operatorName;
+    // Puts a text on the main window's status line.
+    std::function<void(const std::string&)> showStatus;
 };
 
 // The one structure of the process.

@@ -41,7 +41,8 @@ TEST(ScreenshotRunTest, AStationWithoutStationsPrintsTheMessageWritesThePictures
         EXPECT_EQ(run.status, 0) << run.output;
         // Both pages report it, on standard error.
         EXPECT_EQ(occurrences(run.output, "没有配置工位信息"), 2u) << run.output;
-        for (const char* picture : {"calib-config-page.png", "calib-calibration-page.png"}) {
+        for (const char* picture :
+             {"calib-config-page.png", "calib-calibration-page.png", "calib-records-page.png"}) {
             const fs::path file = dir / "shots" / picture;
             EXPECT_NE(run.output.find(file.string()), std::string::npos) << run.output;
             EXPECT_TRUE(fs::is_regular_file(file) && fs::file_size(file) > 0) << file;

@@ -64,6 +64,7 @@ expected=(
   "$INCLUDEDIR/calib/HardWare.h"
   "$SYSTEMDIR/Tesvar.so" "$SYSTEMDIR/Ferroxan.so" "$SYSTEMDIR/ModbusCard.so"
   "$SYSTEMDIR/PasswordBox.so" "$SYSTEMDIR/PasswordBox.users" "$SYSTEMDIR/libQuorvel.so"
+  "$SYSTEMDIR/kovademo-records"
   "$DEMODIR/config/sysKOVA.ini" "$DEMODIR/config/DevID.ini" "$DEMODIR/config/Calib.ini"
   "$DEMODIR/config/MonDev.ini" "$DEMODIR/modules/Ferroxan.ini"
 )

@@ -20,6 +20,18 @@ bool DialogsRecorder::question(QWidget* /*parent*/, const std::string& text,
     return answer;
 }
 
+std::string DialogsRecorder::saveFileName(QWidget* /*parent*/, const std::string& caption,
+                                          const std::string& /*suggested*/,
+                                          const std::string& /*filter*/) {
+    fileQuestions.push_back(caption);
+    if (fileAnswers.empty()) {
+        return {};
+    }
+    std::string answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
 int DialogsRecorder::runModal(QDialog& dialog) {
     // Recorded before the handler runs, so that dialogs it opens in turn come after this one.
     const std::size_t index = modals.size();

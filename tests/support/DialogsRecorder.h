@@ -36,12 +36,18 @@ class DialogsRecorder final : public Dialogs {
     // runModal's when it closes the dialog; a dialog it leaves open is hidden and gives 0. Without
     // a handler every modal dialog is left at once with 0.
     std::function<void(QDialog&)> onModal;
+    // File questions (their captions) in order, and the paths to answer them with, in order;
+    // once used up, "" (cancelled).
+    std::vector<std::string> fileQuestions;
+    std::deque<std::string> fileAnswers;
 
     void message(QWidget* parent, const std::string& text, const std::string& caption,
                  MessageIcon icon) override;
     bool question(QWidget* parent, const std::string& text, const std::string& caption,
                   MessageIcon icon) override;
     int runModal(QDialog& dialog) override;
+    std::string saveFileName(QWidget* parent, const std::string& caption,
+                             const std::string& suggested, const std::string& filter) override;
 };
 
 }  // namespace kova

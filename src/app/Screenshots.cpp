@@ -33,14 +33,18 @@ void pickFirstChannel(CalibDlg& window) {
         calib.channelList()->setCurrentIndex(calib.channelList()->model()->index(0, 0));
         calib.OnClickChannel();
     }
+    // The records page on the first channel that has records.
     RecordsPage& records = *window.recordsPage();
-    if (records.deviceBox()->count() > 0) {
-        records.deviceBox()->setCurrentIndex(0);
+    for (int device = 0; device < records.deviceBox()->count(); ++device) {
+        records.deviceBox()->setCurrentIndex(device);
         records.OnSelchangeDevice();
-    }
-    if (records.channelBox()->count() > 0) {
-        records.channelBox()->setCurrentIndex(0);
-        records.OnSelchangeChannel();
+        for (int channel = 0; channel < records.channelBox()->count(); ++channel) {
+            records.channelBox()->setCurrentIndex(channel);
+            records.OnSelchangeChannel();
+            if (!records.shownRecords().empty()) {
+                return;
+            }
+        }
     }
 }
 

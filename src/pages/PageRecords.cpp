@@ -2,9 +2,9 @@
 
 #include <QDateTime>
 
-#include "records/logic/CheckErrors.h"
-#include "records/RecordsStore.h"
 #include "KovaVersion.h"
+#include "records/RecordsStore.h"
+#include "records/logic/CheckErrors.h"
 #include "runtime/Runtime.h"
 
 namespace kova {
@@ -21,13 +21,13 @@ void keepRecord(Runtime& rt, CalibRecord record) {
         return;
     }
     switch (result.status) {
-    case AppendStatus::Stored:
-        rt.showStatus("标定记录已保存");
-        break;
-    case AppendStatus::Queued:
-    case AppendStatus::Failed:
-        rt.showStatus(result.message);
-        break;
+        case AppendStatus::Stored:
+            rt.showStatus("标定记录已保存");
+            break;
+        case AppendStatus::Queued:
+        case AppendStatus::Failed:
+            rt.showStatus(result.message);
+            break;
     }
 }
 

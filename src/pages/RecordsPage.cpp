@@ -17,9 +17,9 @@
 #include "controls/WidgetText.h"
 #include "pages/PageFonts.h"
 #include "platform/Numbers.h"
-#include "records/logic/CheckErrors.h"
 #include "records/RecordsCsv.h"
 #include "records/RecordsStore.h"
+#include "records/logic/CheckErrors.h"
 #include "records/report/RecordsReport.h"
 #include "records/report/ReportPlot.h"
 #include "runtime/Runtime.h"
@@ -53,8 +53,10 @@ std::string number(double value, int decimals = 3) {
 
 // A file name without characters file systems refuse.
 std::string fileNamePart(std::string text) {
-    std::replace_if(text.begin(), text.end(),
-                    [](char c) { return std::string_view("\\/:*?\"<>| ").find(c) != std::string_view::npos; }, '_');
+    std::replace_if(
+        text.begin(), text.end(),
+        [](char c) { return std::string_view("\\/:*?\"<>| ").find(c) != std::string_view::npos; },
+        '_');
     return text;
 }
 
@@ -65,6 +67,7 @@ RecordsPage::RecordsPage(kova::Runtime& rt, QWidget* parent)
       rt_(rt),
       store_(rt.channelIniPaths()) {
     setWindowTitle(QStringLiteral("Calib"));
+    resize(kova::dialogUnitSize(486, 293));  // the main window's page area
     BuildControls();
     SetUpLists();
     kova::fillStations(*stationBox_, *deviceBox_, store_);
@@ -115,9 +118,15 @@ void RecordsPage::SetUpLists() {
         list->setFont(kova::createFont(kova::kPageListFont));
     }
     int column = 0;
-    for (const auto& [heading, width] : std::initializer_list<std::pair<const char*, int>>{
-             {"时间", 150}, {"类型", 50}, {"操作员", 90}, {"点数", 50}, {"最大误差", 110},
-             {"%FS", 70}, {"允差", 60}, {"结论", 70}}) {
+    for (const auto& [heading, width] :
+         std::initializer_list<std::pair<const char*, int>>{{"时间", 150},
+                                                            {"类型", 50},
+                                                            {"操作员", 90},
+                                                            {"点数", 50},
+                                                            {"最大误差", 110},
+                                                            {"%FS", 70},
+                                                            {"允差", 60},
+                                                            {"结论", 70}}) {
         history_->InsertColumn(column++, heading, CEditListCtrl::FormatLeft, width);
     }
     for (int c = 0; c < 4; ++c) {
@@ -162,9 +171,12 @@ std::optional<kova::RecordChannel> RecordsPage::ChosenChannel() const {
         return std::nullopt;
     }
     const kova::AnalogChannel& analog = analog_[static_cast<std::size_t>(index)];
-    return kova::RecordChannel{kova::textOf(*stationBox_), kova::textOf(*deviceBox_),
-                               kova::parseLeadingInt(analog.number),  analog.keyword,
-                               analog.About,                          analog.DanWei};
+    return kova::RecordChannel{kova::textOf(*stationBox_),
+                               kova::textOf(*deviceBox_),
+                               kova::parseLeadingInt(analog.number),
+                               analog.keyword,
+                               analog.About,
+                               analog.DanWei};
 }
 
 void RecordsPage::Reload() {
@@ -187,15 +199,16 @@ void RecordsPage::Reload() {
         if (r.kind == kova::RecordKind::Check) {
             const kova::CheckEvaluation e = kova::evaluateCheck(r);
             history_->SetItemText(row, 3, kova::formatInt(static_cast<int>(r.rows.size())));
-            history_->SetItemText(row, 4, r.channel.unit.empty()
-                                              ? number(e.largestError)
-                                              : number(e.largestError) + " " + r.channel.unit);
+            history_->SetItemText(row, 4,
+                                  r.channel.unit.empty()
+                                      ? number(e.largestError)
+                                      : number(e.largestError) + " " + r.channel.unit);
             history_->SetItemText(row, 5, number(e.largestPercentOfFullScale, 2));
             history_->SetItemText(row, 6, number(r.tolerancePercent, 2));
             history_->SetItemText(row, 7, e.passed ? "合格" : "不合格");
         } else {
-            history_->SetItemText(row, 3,
-                                  kova::formatInt(static_cast<int>(kova::tablePoints(r.after).size())));
+            history_->SetItemText(
+                row, 3, kova::formatInt(static_cast<int>(kova::tablePoints(r.after).size())));
         }
     }
     if (!records_.empty()) {
@@ -227,7 +240,8 @@ void RecordsPage::ShowRecord(const kova::CalibRecord* record) {
         heading({"标准值", "显示值", "误差", "%FS"});
         const kova::CheckEvaluation e = kova::evaluateCheck(*record);
         for (std::size_t i = 0; i < record->rows.size(); ++i) {
-            const int row = points_->InsertItem(static_cast<int>(i), number(record->rows[i].reference));
+            const int row =
+                points_->InsertItem(static_cast<int>(i), number(record->rows[i].reference));
             points_->SetItemText(row, 1, number(record->rows[i].reading));
             points_->SetItemText(row, 2, number(e.rows[i].error));
             points_->SetItemText(row, 3, number(e.rows[i].percentOfFullScale, 2));
@@ -249,7 +263,8 @@ void RecordsPage::ShowRecord(const kova::CalibRecord* record) {
     const std::vector<QPointF> before = kova::tablePoints(record->before);
     const std::vector<QPointF> after = kova::tablePoints(record->after);
     for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-        const int row = points_->InsertItem(static_cast<int>(i), i < before.size() ? number(before[i].x()) : "");
+        const int row = points_->InsertItem(static_cast<int>(i),
+                                            i < before.size() ? number(before[i].x()) : "");
         points_->SetItemText(row, 1, i < before.size() ? number(before[i].y()) : "");
         points_->SetItemText(row, 2, i < after.size() ? number(after[i].x()) : "");
         points_->SetItemText(row, 3, i < after.size() ? number(after[i].y()) : "");
@@ -280,7 +295,7 @@ void RecordsPage::PlotTables(const kova::StoredTable& first, const kova::StoredT
     const auto [x0, x1] = padded(xMin, xMax);
     const auto [y0, y1] = padded(yMin, yMax);
     graph_->SetXRange(x0, x1, 1);
-    graph_->SetYRange(y0, y1, 0);
+    graph_->SetYRange(y0, y1, 2);  // the control labels the Y axis with two decimals only
     graph_->ClearPoints();
     for (const QPointF& p : b) {
         graph_->AddPoint(2, p.x(), p.y(), kBeforeColor);
@@ -307,14 +322,16 @@ void RecordsPage::OnSetTolerance() {
         Message(kToleranceRule, false);
         return;
     }
-    const kova::AppendResult result = rt_.records->setTolerance(*channel, percent, rt_.operatorName);
+    const kova::AppendResult result =
+        rt_.records->setTolerance(*channel, percent, rt_.operatorName);
     if (result.status == kova::AppendStatus::Failed) {
         Message("允差未能保存：" + result.message, true);
         return;
     }
     if (rt_.showStatus) {
-        rt_.showStatus(result.status == kova::AppendStatus::Queued ? result.message
-                                                                  : "允差已设定为 " + number(percent, 2) + " %FS");
+        rt_.showStatus(result.status == kova::AppendStatus::Queued
+                           ? result.message
+                           : "允差已设定为 " + number(percent, 2) + " %FS");
     }
     Reload();
 }
@@ -368,9 +385,9 @@ void RecordsPage::OnExportCsv() {
         Message(kChooseChannel, false);
         return;
     }
-    const std::string suggested = (QDir::homePath() + QLatin1Char('/')).toStdString() +
-                                  fileNamePart("标定记录_" + kova::formatInt(channel->channel) +
-                                               "通道.csv");
+    const std::string suggested =
+        (QDir::homePath() + QLatin1Char('/')).toStdString() +
+        fileNamePart("标定记录_" + kova::formatInt(channel->channel) + "通道.csv");
     const std::string file =
         kova::dialogs().saveFileName(this, "导出CSV", suggested, "CSV 文件 (*.csv)");
     if (file.empty()) {

@@ -36,9 +36,9 @@ class RecordsPage : public kova::TabPage {
     void OnSelchangeDevice();
     void OnSelchangeChannel();
     void OnSelchangeRecord();
-    void OnSetTolerance();   // "设 定"
-    void OnExportReport();   // "导出报告..."
-    void OnExportCsv();      // "导出CSV..."
+    void OnSetTolerance();  // "设 定"
+    void OnExportReport();  // "导出报告..."
+    void OnExportCsv();     // "导出CSV..."
     // Reads the chosen channel's history again (the page does so whenever it is shown).
     void Reload();
 

@@ -91,15 +91,17 @@ TEST_F(RecordsPageTest, ASavedCalibrationAndCheckAppearOnThePageAndInTheReport) 
     EXPECT_EQ(page.historyList()->GetItemText(0, 5), "1.25");
     EXPECT_EQ(page.historyList()->GetItemText(0, 7), "不合格");
     EXPECT_EQ(page.pointsList()->GetItemText(0, 2), "5.000");  // newest row first, as listed
-    EXPECT_EQ(page.graph()->PointCount(0), 3);  // the table
-    EXPECT_EQ(page.graph()->PointCount(1), 2);  // the check points
+    EXPECT_EQ(page.graph()->PointCount(0), 3);                 // the table
+    EXPECT_EQ(page.graph()->PointCount(1), 2);                 // the check points
 
     recorder_.fileAnswers = {dir_.file("report.pdf")};
     page.OnExportReport();
     ASSERT_EQ(recorder_.fileQuestions, std::vector<std::string>{"导出报告"});
-    const test::Outcome text = test::runProgram("/usr/bin/pdftotext", {dir_.file("report.pdf"), "-"});
+    const test::Outcome text =
+        test::runProgram("/usr/bin/pdftotext", {dir_.file("report.pdf"), "-"});
     ASSERT_EQ(text.status, 0);
-    for (const char* expected : {"399.500", "205.000", "-0.500", "5.000", "1.25", "不合格", "张工"}) {
+    for (const char* expected :
+         {"399.500", "205.000", "-0.500", "5.000", "1.25", "不合格", "张工"}) {
         EXPECT_NE(text.output.find(expected), std::string::npos) << expected << "\n" << text.output;
     }
 }

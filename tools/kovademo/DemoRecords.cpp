@@ -2,7 +2,8 @@
 // (左制动力 of 制动台): an older calibration, the calibration that made today's table, and a check
 // of it, so the records page and a report show something at once.
 //
-//   kovademo-records CONFIGDIR   (the Windows-style configuration directory, e.g. D:\KOVA\system\config)
+//   kovademo-records CONFIGDIR   (the Windows-style configuration directory, e.g.
+//   D:\KOVA\system\config)
 
 #include <chrono>
 #include <cstdio>

@@ -8,7 +8,8 @@ namespace kova {
 
 RecordChannel recordChannel(const ChannelStore& store, std::string station, std::string device,
                             std::string_view number) {
-    RecordChannel channel{std::move(station), std::move(device), parseLeadingInt(number), {}, {}, {}};
+    RecordChannel channel{
+        std::move(station), std::move(device), parseLeadingInt(number), {}, {}, {}};
     for (const AnalogChannel& analog : store.LoadChannels(channel.device).analog) {
         if (analog.number == number) {
             channel.keyword = analog.keyword;

@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "records/logic/CheckErrors.h"
 #include "records/RecordsCsv.h"
+#include "records/logic/CheckErrors.h"
 #include "records/report/ReportPages.h"
 #include "records/report/ReportPlot.h"
 
@@ -57,10 +57,10 @@ void addHeading(ReportPages& pages, const QString& text) {
 }
 
 ReportTable pointsTable(const std::vector<QPointF>& points, const QString& unit) {
-    ReportTable table{{QStringLiteral("序号"), QStringLiteral("电压 (V)"),
-                       QStringLiteral("真值 (%1)").arg(unit)},
-                      {1, 3, 3},
-                      {}};
+    ReportTable table{
+        {QStringLiteral("序号"), QStringLiteral("电压 (V)"), QStringLiteral("真值 (%1)").arg(unit)},
+        {1, 3, 3},
+        {}};
     for (std::size_t i = 0; i < points.size(); ++i) {
         table.rows.push_back(
             {QString::number(i + 1), number(points[i].x()), number(points[i].y())});
@@ -70,22 +70,22 @@ ReportTable pointsTable(const std::vector<QPointF>& points, const QString& unit)
 
 ReportTable checkTable(const CalibRecord& check, const CheckEvaluation& evaluation,
                        const QString& unit) {
-    ReportTable table{{QStringLiteral("序号"), QStringLiteral("标准值 (%1)").arg(unit),
-                       QStringLiteral("显示值 (%1)").arg(unit), QStringLiteral("误差"),
-                       QStringLiteral("误差 (%标准值)"), QStringLiteral("误差 (%FS)"),
-                       QStringLiteral("判定")},
-                      {0.8, 2, 2, 1.7, 1.7, 1.7, 1.2},
-                      {}};
+    ReportTable table{
+        {QStringLiteral("序号"), QStringLiteral("标准值 (%1)").arg(unit),
+         QStringLiteral("显示值 (%1)").arg(unit), QStringLiteral("误差"),
+         QStringLiteral("误差 (%标准值)"), QStringLiteral("误差 (%FS)"), QStringLiteral("判定")},
+        {0.8, 2, 2, 1.7, 1.7, 1.7, 1.2},
+        {}};
     for (std::size_t i = 0; i < check.rows.size(); ++i) {
         const CheckRowError& e = evaluation.rows[i];
         const bool within = evaluation.fullScale > 0.0
                                 ? e.percentOfFullScale <= check.tolerancePercent
                                 : e.error == 0.0;
-        table.rows.push_back({QString::number(i + 1), number(check.rows[i].reference),
-                              number(check.rows[i].reading), number(e.error),
-                              e.percentOfReference ? number(*e.percentOfReference, 2)
-                                                   : QStringLiteral("—"),
-                              number(e.percentOfFullScale, 2), verdictText(within)});
+        table.rows.push_back(
+            {QString::number(i + 1), number(check.rows[i].reference), number(check.rows[i].reading),
+             number(e.error),
+             e.percentOfReference ? number(*e.percentOfReference, 2) : QStringLiteral("—"),
+             number(e.percentOfFullScale, 2), verdictText(within)});
     }
     return table;
 }
@@ -101,20 +101,22 @@ void layOut(ReportPages& pages, const CalibRecord& check, const CalibRecord* cal
         p.drawText(area, Qt::AlignCenter, QStringLiteral("通道标定校验报告"));
     });
     pages.gap(6);
-    addFacts(pages,
-             {{QStringLiteral("工位"), qs(ch.station)},
-              {QStringLiteral("设备"), qs(ch.device)},
-              {QStringLiteral("通道"), QStringLiteral("%1  %2").arg(ch.channel).arg(qs(ch.keyword))},
-              {QStringLiteral("说明"), qs(ch.description)},
-              {QStringLiteral("单位"), unit},
-              {QStringLiteral("满量程"), number(evaluation.fullScale) + QLatin1Char(' ') + unit},
-              {QStringLiteral("允差"), QStringLiteral("±%1 %FS").arg(number(check.tolerancePercent, 2))},
-              {QStringLiteral("结论"), verdictText(evaluation.passed)},
-              {QStringLiteral("校验员"), qs(check.operatorName)},
-              {QStringLiteral("校验时间"), localTime(check.utcMs)},
-              {QStringLiteral("标定员"), calibration ? qs(calibration->operatorName) : QStringLiteral("—")},
-              {QStringLiteral("标定时间"),
-               calibration ? localTime(calibration->utcMs) : QStringLiteral("无标定记录")}});
+    addFacts(
+        pages,
+        {{QStringLiteral("工位"), qs(ch.station)},
+         {QStringLiteral("设备"), qs(ch.device)},
+         {QStringLiteral("通道"), QStringLiteral("%1  %2").arg(ch.channel).arg(qs(ch.keyword))},
+         {QStringLiteral("说明"), qs(ch.description)},
+         {QStringLiteral("单位"), unit},
+         {QStringLiteral("满量程"), number(evaluation.fullScale) + QLatin1Char(' ') + unit},
+         {QStringLiteral("允差"), QStringLiteral("±%1 %FS").arg(number(check.tolerancePercent, 2))},
+         {QStringLiteral("结论"), verdictText(evaluation.passed)},
+         {QStringLiteral("校验员"), qs(check.operatorName)},
+         {QStringLiteral("校验时间"), localTime(check.utcMs)},
+         {QStringLiteral("标定员"),
+          calibration ? qs(calibration->operatorName) : QStringLiteral("—")},
+         {QStringLiteral("标定时间"),
+          calibration ? localTime(calibration->utcMs) : QStringLiteral("无标定记录")}});
 
     addHeading(pages, QStringLiteral("标定点"));
     addTable(pages, pointsTable(curve, unit));

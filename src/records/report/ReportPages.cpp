@@ -15,7 +15,9 @@ constexpr double kRowHeight = 16.0;
 
 ReportPages::ReportPages(QPainter* painter, QPagedPaintDevice* device, int pageCount,
                          QString footerNote)
-    : painter_(painter), device_(device), pageCount_(pageCount),
+    : painter_(painter),
+      device_(device),
+      pageCount_(pageCount),
       footerNote_(std::move(footerNote)) {}
 
 QFont ReportPages::font(double points, bool bold) const {

@@ -68,7 +68,8 @@ double voltageFor(const std::vector<QPointF>& curve, double value) {
         }
     }
     // Beyond the table: the end segment nearer in value carries on.
-    const bool nearFirst = std::fabs(value - curve.front().y()) <= std::fabs(value - curve.back().y());
+    const bool nearFirst =
+        std::fabs(value - curve.front().y()) <= std::fabs(value - curve.back().y());
     const QPointF& a = nearFirst ? curve[0] : curve[curve.size() - 2];
     const QPointF& b = nearFirst ? curve[1] : curve.back();
     return along(a, b).value_or(nearFirst ? a.x() : b.x());
@@ -83,7 +84,8 @@ void drawReportPlot(QPainter& painter, const QRectF& area, const std::vector<QPo
     Range x;
     Range y;
     bool first = true;
-    for (const std::vector<QPointF>* set : std::array{&curve, static_cast<const std::vector<QPointF>*>(&checks)}) {
+    for (const std::vector<QPointF>* set :
+         std::array{&curve, static_cast<const std::vector<QPointF>*>(&checks)}) {
         for (const QPointF& p : *set) {
             if (first) {
                 x = {p.x(), p.x()};
@@ -121,8 +123,8 @@ void drawReportPlot(QPainter& painter, const QRectF& area, const std::vector<QPo
         const double fy = plot.bottom() - plot.height() * i / 10.0;
         painter.drawText(QRectF(fx - 25, plot.bottom() + 2, 50, 10), Qt::AlignCenter,
                          QString::number(vx, 'f', 2));
-        painter.drawText(QRectF(plot.left() - 50, fy - 5, 46, 10), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(vy, 'f', 2));
+        painter.drawText(QRectF(plot.left() - 50, fy - 5, 46, 10),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(vy, 'f', 2));
     }
     painter.drawText(QRectF(plot.left(), plot.bottom() + 14, plot.width(), 12), Qt::AlignCenter,
                      QStringLiteral("电压 (V)    ━ 标定曲线    ○ 校验点"));

@@ -18,7 +18,7 @@ TEST(CheckErrorsTest, ErrorsInUnitsOfTheReferenceAndOfTheFullScale) {
     EXPECT_DOUBLE_EQ(*e.rows[0].percentOfReference, 1.0);
     EXPECT_DOUBLE_EQ(e.rows[0].percentOfFullScale, 0.5);
     EXPECT_FALSE(e.rows[1].percentOfReference.has_value());  // against 0 there is no percentage
-    EXPECT_DOUBLE_EQ(e.rows[2].percentOfFullScale, 1.0);      // exactly at the tolerance: within
+    EXPECT_DOUBLE_EQ(e.rows[2].percentOfFullScale, 1.0);     // exactly at the tolerance: within
     // The largest error keeps its sign.
     EXPECT_DOUBLE_EQ(e.largestError, -3.0);
     EXPECT_DOUBLE_EQ(e.largestPercentOfFullScale, 1.5);

@@ -88,11 +88,11 @@ TEST(RecordsReportTest, TheCheckNumbersVerdictAndSignaturesAreInThePdf) {
     ASSERT_EQ(fonts.status, 0);
     EXPECT_TRUE(allFontsEmbedded(fonts.output)) << fonts.output;
 
-    ASSERT_EQ(test::runProgram("/usr/bin/pdftoppm",
-                               {"-r", "40", "-png", "-singlefile", (dir / "r.pdf").string(),
-                                (dir / "page").string()})
-                  .status,
-              0);
+    ASSERT_EQ(
+        test::runProgram("/usr/bin/pdftoppm", {"-r", "40", "-png", "-singlefile",
+                                               (dir / "r.pdf").string(), (dir / "page").string()})
+            .status,
+        0);
     const QImage page(QString::fromStdString((dir / "page.png").string()));
     ASSERT_FALSE(page.isNull());
     EXPECT_NEAR(static_cast<double>(page.width()) / page.height(), 210.0 / 297.0, 0.01);
@@ -105,8 +105,7 @@ TEST(RecordsReportTest, ALongCheckRunsOverPagesAndAFailingRowFailsTheChannel) {
     ASSERT_TRUE(writeCheckReport(check, nullptr, dir.file("long.pdf")));
     const std::string text = pdfText(dir / "long.pdf");
     // Each page carries its number and the total.
-    const std::string info =
-        test::runProgram("/usr/bin/pdfinfo", {dir.file("long.pdf")}).output;
+    const std::string info = test::runProgram("/usr/bin/pdfinfo", {dir.file("long.pdf")}).output;
     const auto at = info.find("Pages:");
     ASSERT_NE(at, std::string::npos) << info;
     const int pages = std::stoi(info.substr(at + 6));
@@ -132,7 +131,8 @@ TEST(RecordsReportTest, AReportThatCannotBeWrittenSaysSo) {
 }
 
 TEST(ReportPlotTest, ACheckPointSitsAtTheVoltageItsReadingCameFrom) {
-    const std::vector<QPointF> rising = tablePoints({"10.000,0.000,5.000,", "1000.000,0.000,500.000,"});
+    const std::vector<QPointF> rising =
+        tablePoints({"10.000,0.000,5.000,", "1000.000,0.000,500.000,"});
     ASSERT_EQ(rising.size(), 3U);
     EXPECT_DOUBLE_EQ(rising[2].x(), 10.0);
     EXPECT_DOUBLE_EQ(voltageFor(rising, 250.0), 2.5);

@@ -39,8 +39,6 @@ constexpr const char* kChooseChannelMessage = "请选择设备、通道。";
 // The channel list's number cells are read back cut to this many bytes.
 constexpr std::size_t kChannelCellBytes = 99;
 
-const QColor kListText(0, 0, 255);
-const QColor kListBack(240, 248, 233);
 const QColor kFieldText(0, 0, 255);
 const QColor kFieldBack(255, 255, 255);
 const QColor kChannelText(200, 0, 0);
@@ -149,8 +147,8 @@ void Dialog_Tdcab::SetUpLists() {
     const auto setUp = [](CEditListCtrl& list, bool editable) {
         list.SetExtendedStyle(CEditListCtrl::GridLines | CEditListCtrl::FullRowSelect |
                               CEditListCtrl::HeaderDragDrop);
-        list.SetTextColor(kListText);
-        list.SetBkColor(kListBack);
+        list.SetTextColor(kova::kPageListText);
+        list.SetBkColor(kova::kPageListBack);
         list.SetEditLabels(editable);
         // Column 0 is the row's key: the list's own editing never touches it, nor does a click.
         list.SetClickEditExcluded(0);

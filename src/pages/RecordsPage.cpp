@@ -26,26 +26,15 @@
 
 namespace {
 
-using kova::dialogUnitRect;
-using kova::place;
-using kova::placeButton;
-using kova::placeLabel;
-
 constexpr const char* kCaption = "标定记录";
 constexpr const char* kNoRecords = "本站未保存标定记录：记录数据库未能打开。";
 constexpr const char* kChooseChannel = "请先选择一个通道。";
 constexpr const char* kNoCheck = "该通道没有校验记录，不能生成报告。";
 constexpr const char* kToleranceRule = "允差应为大于0、不大于100的数（%FS）。";
 
-const QColor kListText(0, 0, 255);
-const QColor kListBack(240, 248, 233);
 const QColor kBeforeColor(160, 160, 160);
 const QColor kAfterColor(0, 255, 0);
 const QColor kCheckColor(255, 80, 80);
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 std::string number(double value, int decimals = 3) {
     return QString::number(value, 'f', decimals).toStdString();
@@ -72,7 +61,7 @@ RecordsPage::RecordsPage(kova::Runtime& rt, QWidget* parent)
     SetUpLists();
     kova::fillStations(*stationBox_, *deviceBox_, store_);
     if (rt_.records == nullptr) {
-        note_->setText(qs(kNoRecords));
+        note_->setText(kova::qs(kNoRecords));
     }
     AttachLayout();
     Relayout();
@@ -82,26 +71,26 @@ RecordsPage::RecordsPage(kova::Runtime& rt, QWidget* parent)
 RecordsPage::~RecordsPage() = default;
 
 void RecordsPage::BuildControls() {
-    placeLabel("工位：", this, dialogUnitRect(8, 3, 104, 9));
-    stationBox_ = place(new QComboBox(this), dialogUnitRect(8, 13, 104, 22));
-    placeLabel("设备：", this, dialogUnitRect(118, 3, 150, 9));
-    deviceBox_ = place(new QComboBox(this), dialogUnitRect(118, 13, 150, 22));
-    placeLabel("通道：", this, dialogUnitRect(274, 3, 110, 9));
-    channelBox_ = place(new QComboBox(this), dialogUnitRect(274, 13, 110, 22));
-    placeLabel("允差(%FS)：", this, dialogUnitRect(390, 3, 90, 9));
-    tolerance_ = place(new QLineEdit(this), dialogUnitRect(390, 13, 44, 22));
-    setTolerance_ =
-        placeButton("设 定", this, dialogUnitRect(436, 13, 44, 22), &RecordsPage::OnSetTolerance);
+    kova::placeLabel("工位：", this, kova::dialogUnitRect(8, 3, 104, 9));
+    stationBox_ = kova::place(new QComboBox(this), kova::dialogUnitRect(8, 13, 104, 22));
+    kova::placeLabel("设备：", this, kova::dialogUnitRect(118, 3, 150, 9));
+    deviceBox_ = kova::place(new QComboBox(this), kova::dialogUnitRect(118, 13, 150, 22));
+    kova::placeLabel("通道：", this, kova::dialogUnitRect(274, 3, 110, 9));
+    channelBox_ = kova::place(new QComboBox(this), kova::dialogUnitRect(274, 13, 110, 22));
+    kova::placeLabel("允差(%FS)：", this, kova::dialogUnitRect(390, 3, 90, 9));
+    tolerance_ = kova::place(new QLineEdit(this), kova::dialogUnitRect(390, 13, 44, 22));
+    setTolerance_ = kova::placeButton("设 定", this, kova::dialogUnitRect(436, 13, 44, 22),
+                                      &RecordsPage::OnSetTolerance);
 
-    history_ = place(new CEditListCtrl(this), dialogUnitRect(8, 42, 472, 112));
-    points_ = place(new CEditListCtrl(this), dialogUnitRect(8, 160, 230, 116));
+    history_ = kova::place(new CEditListCtrl(this), kova::dialogUnitRect(8, 42, 472, 112));
+    points_ = kova::place(new CEditListCtrl(this), kova::dialogUnitRect(8, 160, 230, 116));
     graph_ = new CGraphCtrl(this);
-    graph_->Create(dialogUnitRect(244, 160, 236, 96), this);
-    report_ = placeButton("导出报告...", this, dialogUnitRect(244, 260, 114, 18),
-                          &RecordsPage::OnExportReport);
-    csv_ = placeButton("导出CSV...", this, dialogUnitRect(366, 260, 114, 18),
-                       &RecordsPage::OnExportCsv);
-    note_ = place(new QLabel(this), dialogUnitRect(8, 280, 472, 10));
+    graph_->Create(kova::dialogUnitRect(244, 160, 236, 96), this);
+    report_ = kova::placeButton("导出报告...", this, kova::dialogUnitRect(244, 260, 114, 18),
+                                &RecordsPage::OnExportReport);
+    csv_ = kova::placeButton("导出CSV...", this, kova::dialogUnitRect(366, 260, 114, 18),
+                             &RecordsPage::OnExportCsv);
+    note_ = kova::place(new QLabel(this), kova::dialogUnitRect(8, 280, 472, 10));
 
     connect(stationBox_, &QComboBox::activated, this, [this](int) { OnSelchangeStation(); });
     connect(deviceBox_, &QComboBox::activated, this, [this](int) { OnSelchangeDevice(); });
@@ -112,8 +101,8 @@ void RecordsPage::BuildControls() {
 void RecordsPage::SetUpLists() {
     for (CEditListCtrl* list : {history_, points_}) {
         list->SetExtendedStyle(CEditListCtrl::GridLines | CEditListCtrl::FullRowSelect);
-        list->SetTextColor(kListText);
-        list->SetBkColor(kListBack);
+        list->SetTextColor(kova::kPageListText);
+        list->SetBkColor(kova::kPageListBack);
         list->SetEditLabels(false);
         list->setFont(kova::createFont(kova::kPageListFont));
     }
@@ -154,7 +143,8 @@ void RecordsPage::OnSelchangeDevice() {
         analog_ = store_.LoadChannels(kova::textOf(*deviceBox_)).analog;
     }
     for (const kova::AnalogChannel& channel : analog_) {
-        channelBox_->addItem(qs(channel.number + "  " + channel.keyword + "  " + channel.About));
+        channelBox_->addItem(
+            kova::qs(channel.number + "  " + channel.keyword + "  " + channel.About));
     }
     channelBox_->setCurrentIndex(-1);
     OnSelchangeChannel();
@@ -189,8 +179,8 @@ void RecordsPage::Reload() {
     }
     const kova::ChannelQuery query{channel->channel, channel->station, channel->device};
     records_ = rt_.records->history(query);
-    tolerance_->setText(qs(number(rt_.records->tolerance(query), 2)));
-    note_->setText(qs(rt_.records->problem()));
+    tolerance_->setText(kova::qs(number(rt_.records->tolerance(query), 2)));
+    note_->setText(kova::qs(rt_.records->problem()));
     for (std::size_t i = 0; i < records_.size(); ++i) {
         const kova::CalibRecord& r = records_[i];
         const int row = history_->InsertItem(static_cast<int>(i), kova::localTimeText(r.utcMs));

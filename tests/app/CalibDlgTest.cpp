@@ -22,6 +22,7 @@
 #include "pages/Dialog_Tdcab.h"
 #include "pages/Dialog_Tdset.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/HostUser.h"
 #include "platform/TextCodec.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowReceiver.h"
@@ -94,6 +95,11 @@ TEST_F(CalibDlgTest, ACommandLineRectangleWithField4ZeroMovesTheWindowAndSkipsTh
     EXPECT_TRUE(window.calibPage()->isVisibleTo(&window));
     EXPECT_EQ(window.versionLabel()->text().toStdString(), "Ver:1.0.0 (stand-in)");
     EXPECT_TRUE(recorder.boxes.empty());
+    // Records go beside Calib.ini, in the name of the station's login when no box was asked.
+    ASSERT_NE(rt.records, nullptr);
+    EXPECT_TRUE(fs::exists(config / "CalibRecords.db"));
+    EXPECT_EQ(rt.operatorName, processUserName());
+    EXPECT_FALSE(rt.operatorName.empty());
 }
 
 TEST_F(CalibDlgTest, WithoutArgumentThePasswordBoxDecides) {
@@ -104,6 +110,7 @@ TEST_F(CalibDlgTest, WithoutArgumentThePasswordBoxDecides) {
         EXPECT_TRUE(window.Initialise());
         EXPECT_EQ(passwordBoxCalls(), "ExtDoModal;ExtStop;");
         EXPECT_EQ(cardEvents(), "close;open:Calib;");
+        EXPECT_EQ(rt.operatorName, "operator");  // the box's user works at the station
         window.OnExit();
     }
 

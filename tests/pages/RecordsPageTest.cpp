@@ -123,6 +123,18 @@ TEST_F(RecordsPageTest, ToleranceIsSetOnThePageAndRefusedWhenNotAPercentage) {
     EXPECT_DOUBLE_EQ(recordedTolerance(rt_, 3), 2.5);
 }
 
+TEST_F(RecordsPageTest, ASaveWhileTheSiteDatabaseIsDownIsQueuedAndSaysSo) {
+    // Nothing listens on port 1: the site cannot be reached.
+    RecordsStore site(
+        RecordsLocation{dir_.file("Queued.db"), "postgresql://calib@127.0.0.1:1/kova"});
+    ASSERT_TRUE(site.open()) << site.openError();
+    rt_.records = &site;
+    calibrate("400");
+    EXPECT_EQ(recorder_.boxes.back().text, "该通道标定数据保存完毕！");
+    EXPECT_EQ(status_, std::vector<std::string>{"记录暂存本地，将自动补传"});
+    EXPECT_EQ(site.queuedCount(), 1);
+}
+
 TEST_F(RecordsPageTest, WithoutRecordsThePageSaysSoAndTheSavesStillSucceed) {
     rt_.records = nullptr;
     calibrate("400");

@@ -119,6 +119,9 @@ bool CalibDlg::Initialise() {
     tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
     tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);
     recordsPage_ = new RecordsPage(rt_, tabs_);
+    recordsPage_->workingChannel = [page = QPointer<Dialog_Tdcab>(calibPage_)] {
+        return page != nullptr ? page->workingChannel() : std::nullopt;
+    };
     tabs_->AddPage(kRecordsPageTitle, recordsPage_, 0);
     tabs_->Show();
     tabs_->SetCurSel(1);

@@ -33,8 +33,11 @@ void pickFirstChannel(CalibDlg& window) {
         calib.channelList()->setCurrentIndex(calib.channelList()->model()->index(0, 0));
         calib.OnClickChannel();
     }
-    // The records page on the first channel that has records.
-    RecordsPage& records = *window.recordsPage();
+}
+
+// The records page on the first channel that has records (once shown: showing it follows the
+// calibration page's channel).
+void pickChannelWithRecords(RecordsPage& records) {
     for (int device = 0; device < records.deviceBox()->count(); ++device) {
         records.deviceBox()->setCurrentIndex(device);
         records.OnSelchangeDevice();
@@ -70,6 +73,9 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
                  {2, "calib-records-page.png"}};
     for (const auto& shot : shots) {
         window.tabSheet()->SetCurSel(shot.page);
+        if (shot.page == 2) {
+            pickChannelWithRecords(*window.recordsPage());
+        }
         // What the timers would do within their first periods: publish the page area, place the
         // page on it, take one sample.
         window.tick();

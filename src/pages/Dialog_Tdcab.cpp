@@ -296,6 +296,14 @@ std::string Dialog_Tdcab::DisplayText() const {
     return channelDisplay_->text().toStdString();
 }
 
+std::optional<kova::WorkingChannel> Dialog_Tdcab::workingChannel() const {
+    if (DisplayText() == kova::kNoChannelText) {
+        return std::nullopt;
+    }
+    return kova::WorkingChannel{kova::textOf(*stationBox_), kova::textOf(*deviceBox_),
+                                DisplayText()};
+}
+
 bool Dialog_Tdcab::ChannelChosen() {
     if (DisplayText() == kova::kNoChannelText) {
         Message(kChooseChannelMessage);

@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ struct CheckRequest {
     std::string channel;     // the channel-number display's text
     bool debugLog = false;   // "标定校验写入调试文件" ticked
     bool sendToLed = false;  // "标定校验时送LED屏" ticked
+};
+
+// The channel the page calibrates, as its boxes and channel-number display show it.
+struct WorkingChannel {
+    std::string station;
+    std::string device;
+    std::string number;
 };
 
 }  // namespace kova
@@ -109,6 +117,9 @@ class Dialog_Tdcab : public kova::TabPage {
     int linkState() const { return linkState_; }
     // The points list as rows of texts.
     std::vector<kova::CalibRow> pointRows() const;
+    // The station, device and channel-number texts of the channel being calibrated; nothing
+    // while no channel is chosen.
+    std::optional<kova::WorkingChannel> workingChannel() const;
 
   protected:
     void showEvent(QShowEvent* event) override;

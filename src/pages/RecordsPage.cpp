@@ -127,8 +127,44 @@ void RecordsPage::SetUpLists() {
 
 void RecordsPage::showEvent(QShowEvent* event) {
     TabPage::showEvent(event);
+    if (workingChannel) {
+        if (const auto working = workingChannel()) {
+            const std::string key =
+                working->station + "/" + working->device + "/" + working->number;
+            if (key != followed_) {
+                followed_ = key;
+                ShowChannel(working->station, working->device, working->number);
+                return;  // shown afresh
+            }
+        }
+    }
     // Saves on the other pages since the page was last shown.
     Reload();
+}
+
+bool RecordsPage::ShowChannel(const std::string& station, const std::string& device,
+                              const std::string& number) {
+    const int stationIndex = stationBox_->findText(kova::qs(station));
+    if (stationIndex < 0) {
+        return false;
+    }
+    stationBox_->setCurrentIndex(stationIndex);
+    kova::fillDevices(*deviceBox_, store_, station);
+    const int deviceIndex = deviceBox_->findText(kova::qs(device));
+    if (deviceIndex < 0) {
+        OnSelchangeDevice();
+        return false;
+    }
+    deviceBox_->setCurrentIndex(deviceIndex);
+    OnSelchangeDevice();
+    for (std::size_t i = 0; i < analog_.size(); ++i) {
+        if (analog_[i].number == number) {
+            channelBox_->setCurrentIndex(static_cast<int>(i));
+            OnSelchangeChannel();
+            return true;
+        }
+    }
+    return false;
 }
 
 void RecordsPage::OnSelchangeStation() {
@@ -217,15 +253,16 @@ void RecordsPage::OnSelchangeRecord() {
 void RecordsPage::ShowRecord(const kova::CalibRecord* record) {
     points_->DeleteAllItems();
     graph_->ClearPoints();
-    if (record == nullptr) {
-        return;
-    }
     auto heading = [this](std::initializer_list<const char*> texts) {
         int c = 0;
         for (const char* text : texts) {
             points_->horizontalHeaderItem(c++)->setText(QString::fromUtf8(text));
         }
     };
+    if (record == nullptr) {
+        heading({"", "", "", ""});
+        return;
+    }
     if (record->kind == kova::RecordKind::Check) {
         heading({"标准值", "显示值", "误差", "%FS"});
         const kova::CheckEvaluation e = kova::evaluateCheck(*record);

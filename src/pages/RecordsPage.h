@@ -5,12 +5,14 @@
 // the channel's tolerance, which can be set here; and exports a verification report (PDF) or the
 // history (CSV).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "config/ChannelStore.h"
 #include "controls/TabPage.h"
+#include "pages/Dialog_Tdcab.h"
 #include "records/logic/CalibRecord.h"
 
 class CEditListCtrl;
@@ -41,6 +43,14 @@ class RecordsPage : public kova::TabPage {
     void OnExportCsv();     // "导出CSV..."
     // Reads the chosen channel's history again (the page does so whenever it is shown).
     void Reload();
+    // Chooses channel `number` of `device` of `station` in the pickers; false, choosing nothing
+    // new, when one of them does not list it.
+    bool ShowChannel(const std::string& station, const std::string& device,
+                     const std::string& number);
+
+    // The channel the technician works on elsewhere (the calibration page's). When it has
+    // changed since the page was last shown, the page shows it.
+    std::function<std::optional<kova::WorkingChannel>()> workingChannel;
 
     // The controls, for tests.
     QComboBox* stationBox() const { return stationBox_; }
@@ -68,6 +78,7 @@ class RecordsPage : public kova::TabPage {
 
     kova::Runtime& rt_;
     kova::ChannelStore store_;
+    std::string followed_;  // the working channel last shown, as "station/device/number"
     std::vector<kova::AnalogChannel> analog_;  // the chosen device's analog channels
     std::vector<kova::CalibRecord> records_;   // the history list's records, in its order
 

@@ -106,6 +106,22 @@ TEST_F(RecordsPageTest, ASavedCalibrationAndCheckAppearOnThePageAndInTheReport) 
     }
 }
 
+TEST_F(RecordsPageTest, ShownAfterWorkOnAnotherChannelThePageFollowsIt) {
+    calibrate("400");
+    records_ = std::make_unique<RecordsPage>(rt_);
+    records_->workingChannel = [this] { return page_->workingChannel(); };
+    records_->show();
+    EXPECT_EQ(records_->deviceBox()->currentText().toStdString(), "制动台");
+    EXPECT_EQ(records_->channelBox()->currentIndex(), 0);
+    EXPECT_EQ(records_->shownRecords().size(), 1U);
+    // The technician's own choice stays while the working channel stays the same.
+    records_->channelBox()->setCurrentIndex(1);
+    records_->OnSelchangeChannel();
+    records_->hide();
+    records_->show();
+    EXPECT_EQ(records_->channelBox()->currentIndex(), 1);
+}
+
 TEST_F(RecordsPageTest, ToleranceIsSetOnThePageAndRefusedWhenNotAPercentage) {
     calibrate("400");
     RecordsPage& page = openRecords();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -13,6 +14,11 @@
 #include "runtime/StartUp.h"
 
 int main(int argc, char** argv) {
+    // Before Qt: the texts need neither a display nor the system library.
+    if (const std::optional<std::string> text = kova::informationRequest(argc, argv)) {
+        std::fputs(text->c_str(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     kova::Runtime& rt = kova::runtime();
     EnvRecord& env = kova::processEnvRecord();

@@ -4,6 +4,7 @@
 // password box is asked for.
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "device/SystemLibrary.h"
@@ -23,6 +24,11 @@ inline constexpr std::size_t kArgumentBytes = 511;
 
 // The first argument, when there is one (even an empty one).
 std::optional<std::string_view> firstArgument(int argc, const char* const* argv);
+
+// A first argument of exactly "--help" or "--version" asks for that text instead of a window
+// (the line's programs never start the tool with one). The text to print, or nothing when the
+// first argument belongs to the window.
+std::optional<std::string> informationRequest(int argc, const char* const* argv);
 
 // Reads the fields of the first argument (UTF-8) through the system library. Each field is read
 // as an integer by its leading sign and digits; a missing or non-numeric field reads as 0.

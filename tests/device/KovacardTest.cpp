@@ -104,7 +104,7 @@ TEST_F(KovacardTest, RefusesWrongUseWithStatusTwoAndAMissingModuleWithOne) {
          }) {
         const kova::test::Outcome r = kovacard(args, true);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args) << r.output;
-        EXPECT_NE(r.output.find("usage: kovacard"), std::string::npos);
+        EXPECT_NE(r.output.find("Usage: kovacard"), std::string::npos);
     }
     const kova::test::Outcome help = kovacard({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The station's Debian package, built with cpack from the build tree and read back with dpkg-deb:
 # its control data (name, version, architecture, the shared libraries it depends on, the shlibs of
-# libCalib.so) and its file list (the installed tree under /usr, nothing else).
+# libCalib.so), its file list (the installed tree under /usr, nothing else) and its manual pages,
+# read with man as installed.
 #
 # The environment gives CPACK, BUILD_DIR, BUILD_TYPE (lower case), VERSION and the installed
-# directories BINDIR, LIBDIR, INCLUDEDIR, SYSTEMDIR and DEMODIR (relative to the prefix).
+# directories BINDIR, LIBDIR, INCLUDEDIR, SYSTEMDIR, DEMODIR and MANDIR (relative to the prefix).
 . "$(dirname "$0")/TestShell.sh"
 
 if ! "$CPACK" -G DEB --config "$BUILD_DIR/CPackConfig.cmake" -B "$tmp" >"$tmp/cpack.log" 2>&1; then
@@ -68,6 +69,10 @@ expected=(
   "$DEMODIR/config/sysKOVA.ini" "$DEMODIR/config/DevID.ini" "$DEMODIR/config/Calib.ini"
   "$DEMODIR/config/MonDev.ini" "$DEMODIR/modules/Ferroxan.ini"
 )
+manuals=(Calib ledserver kovamsg kovaini kovacard kovademo)
+for program in "${manuals[@]}"; do
+  expected+=("$MANDIR/man1/$program.1.gz")
+done
 dpkg-deb -c "$deb" >"$tmp/contents"
 # "<mode> <owner>/<group> <size> <date> <time> <path>[ -> <target>]", directories end in "/".
 awk '$1 !~ /^d/ { print $6 }' "$tmp/contents" | sort >"$tmp/files"
@@ -82,6 +87,15 @@ fi
 for program in Calib ledserver kovamsg kovaini kovacard kovademo kovarecords; do
   grep -qE "^-rwxr-xr-x .* $usr/$BINDIR/$program\$" "$tmp/contents" ||
     fail "$program is not an executable file: $(grep "/$program" "$tmp/contents")"
+done
+
+# The pages as installed: gzipped as Debian wants them, and man reads them.
+dpkg-deb -x "$deb" "$tmp/root"
+for program in "${manuals[@]}"; do
+  page="$tmp/root/usr/$MANDIR/man1/$program.1.gz"
+  gzip -t "$page" 2>/dev/null || fail "$program.1.gz is not gzip"
+  text=$(MANWIDTH=80 man -l "$page" 2>&1) || fail "man -l $program.1.gz: $text"
+  grep -qE "^ *$program +- " <<<"$text" || fail "man -l $program.1.gz shows no NAME: $text"
 done
 
 verdict

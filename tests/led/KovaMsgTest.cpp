@@ -57,6 +57,7 @@ TEST_F(KovaMsgTest, CommandLinesAreCheckedBeforeAnythingIsSent) {
         EXPECT_EQ(parseKovaMsgArguments(c.args).error.empty(), c.ok)
             << testing::PrintToString(c.args);
     }
+    EXPECT_EQ(parseKovaMsgArguments({"list", "--version"}).verb, KovaMsgVerb::Version);
     KovaMsgCommand write = parseKovaMsgArguments(
         {"copydata", "LED0", "4", "--text", "屏", "--pad", "1224", "--timeout", "50"});
     std::string error;

@@ -39,6 +39,7 @@ TEST_F(LedServerTest, BoardTitlesJoinArgumentsOrDefaultsWithTheSettings) {
     }
     EXPECT_FALSE(parseLedServerArguments({"--config"}).error.empty());
     EXPECT_FALSE(parseLedServerArguments({"--bogus"}).error.empty());
+    EXPECT_TRUE(parseLedServerArguments({"--headless", "--version"}).version);
 }
 
 TEST_F(LedServerTest, BoardsKeepWhatTheyShowAndReportOneLinePerMessage) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "KovaVersion.h"
 #include "TestFiles.h"
 
 namespace kova {
@@ -98,20 +99,24 @@ TEST_F(KovainiTest, ExitStatusTellsSuccessFailureAndMisuse) {
     const std::string readOnly = (dir_ / "ro.ini").string();
     test::writeBytes(readOnly, "[S]\r\nk=1\r\n");
     ::chmod(readOnly.c_str(), 0444);  // refused for root too
+    const std::string version(kProgramVersion);
     const std::vector<Case> cases = {
         {{"--help"}, 0, "Exit status", ""},
         {{"get", "--help"}, 0, "kovaini set FILE SECTION KEY VALUE", ""},
+        // The version wins over a fault further on, as --help does.
+        {{"--version"}, 0, "kovaini " + version + "\n标定模块版本3.0 (KOVA 标定程序)\n", ""},
+        {{"bogus", "--version", "--frobnicate"}, 0, "kovaini " + version + "\n", ""},
         {{"get", f, "S", "k"}, 0, "1\n", ""},
         {{"get", (dir_ / "none.ini").string(), "S", "k"}, 0, "\n", ""},
         {{"set", f, "S", "a=b", "v"}, 1, "", "\"=\""},
         {{"set", f, "S", "k", "\xF0\x9F\x98\x80"}, 1, "", "GBK"},
         {{"set", (dir_ / "no" / "x.ini").string(), "S", "k", "v"}, 1, "", "directory"},
         {{"set", readOnly, "S", "k", "2"}, 1, "", "read-only"},
-        {{}, 2, "", "usage:"},
-        {{"bogus", f, "S", "k"}, 2, "", "usage:"},
-        {{"get", f, "S"}, 2, "", "usage:"},
-        {{"set", f, "S", "k"}, 2, "", "usage:"},
-        {{"get", f, "S", "k", "extra"}, 2, "", "usage:"},
+        {{}, 2, "", "Usage:"},
+        {{"bogus", f, "S", "k"}, 2, "", "Usage:"},
+        {{"get", f, "S"}, 2, "", "Usage:"},
+        {{"set", f, "S", "k"}, 2, "", "Usage:"},
+        {{"get", f, "S", "k", "extra"}, 2, "", "Usage:"},
         {{"get", f, "S", "k", "--size", "x"}, 2, "", "--size"},
         {{"get", f, "S", "k", "--size", "-1"}, 2, "", "--size"},
         {{"get", f, "S", "k", "--size"}, 2, "", "--size"},

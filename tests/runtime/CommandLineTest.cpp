@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "KovaVersion.h"
 #include "TestFiles.h"
 
 using kova::CommandLineRequest;
@@ -70,4 +71,20 @@ TEST(CommandLineArgumentTest, OnlyTheFirstArgumentCounts) {
     EXPECT_EQ(kova::firstArgument(3, two), "1,2,3,4,0");
     const char* empty[] = {"Calib", ""};
     EXPECT_EQ(kova::firstArgument(2, empty), "");
+}
+
+TEST(CommandLineArgumentTest, OnlyAWholeFirstArgumentAsksForHelpOrVersion) {
+    const char* help[] = {"Calib", "--help"};
+    EXPECT_NE(kova::informationRequest(2, help).value_or("").find("Usage: Calib"),
+              std::string::npos);
+    const char* version[] = {"Calib", "--version", "ignored"};
+    EXPECT_EQ(kova::informationRequest(3, version), "Calib " + std::string(kova::kProgramVersion) +
+                                                        "\n标定模块版本3.0 (KOVA 标定程序)\n");
+    // Everything else is the window's argument, however it looks.
+    for (const char* first : {"0,0,761,557,0", "--HELP", "--help,1", "-h", ""}) {
+        const char* argv[] = {"Calib", first, "--help"};
+        EXPECT_FALSE(kova::informationRequest(3, argv).has_value()) << first;
+    }
+    const char* none[] = {"Calib"};
+    EXPECT_FALSE(kova::informationRequest(1, none).has_value());
 }

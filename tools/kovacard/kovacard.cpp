@@ -27,14 +27,14 @@ constexpr int kMaxChannels = 1000;
 constexpr int kMaxSamples = 80;
 
 constexpr std::string_view kUsage =
-    "usage: kovacard MODULE analog CHANNELS [--samples N]\n"
-    "       kovacard MODULE freq CHANNELS\n"
-    "       kovacard MODULE count CHANNELS [--reset]\n"
-    "       kovacard MODULE in [INPUTS]\n"
-    "       kovacard MODULE out OUTPUT STATE\n"
-    "       kovacard MODULE status CHANNELS\n"
-    "       kovacard MODULE watch analog|freq|count|in|status CHANNELS [--period MS] [--times N]\n"
-    "       kovacard --help\n";
+    "Usage: kovacard MODULE analog CHANNELS [--samples N]\n"
+    "   or: kovacard MODULE freq CHANNELS\n"
+    "   or: kovacard MODULE count CHANNELS [--reset]\n"
+    "   or: kovacard MODULE in [INPUTS]\n"
+    "   or: kovacard MODULE out OUTPUT STATE\n"
+    "   or: kovacard MODULE status CHANNELS\n"
+    "   or: kovacard MODULE watch analog|freq|count|in|status CHANNELS [--period MS] [--times N]\n"
+    "   or: kovacard --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -62,7 +62,7 @@ constexpr std::string_view kHelp =
 enum class Read { Analog, Freq, Count, In, Status };
 
 struct Arguments {
-    bool help = false;
+    kova::tool::Options options;  // as read: --help and --version
     bool reset = false;
     std::vector<std::string> positional;
     std::optional<std::string> samples;
@@ -88,8 +88,8 @@ std::string parseArguments(int argc, char** argv, Arguments& out) {
     const std::string error = kova::tool::parseOptions(
         argc, argv, {{"--help", "--reset"}, {"--samples", "--period", "--times", "--wait"}, true},
         options);
-    out.help = options.has("--help");
     out.reset = options.has("--reset");
+    out.options = options;
     out.positional = std::move(options.positional);
     out.samples = options.value("--samples");
     out.period = options.value("--period");
@@ -373,7 +373,7 @@ int main(int argc, char** argv) {
     Arguments args;
     const std::string error = parseArguments(argc, argv, args);
     if (const auto exit =
-            kova::tool::exitBeforeRunning("kovacard", args.help, error, kUsage, kHelp)) {
+            kova::tool::exitBeforeRunning("kovacard", args.options, error, kUsage, kHelp)) {
         return *exit;
     }
     std::signal(SIGINT, onInterrupt);

@@ -21,10 +21,10 @@ constexpr int kWriteFailed = kova::tool::kExitFailed;
 constexpr std::size_t kDefaultBufferSize = 256;
 
 constexpr std::string_view kUsage =
-    "usage: kovaini get FILE SECTION KEY [--default TEXT] [--size N]\n"
-    "       kovaini getint FILE SECTION KEY [--default N]\n"
-    "       kovaini set FILE SECTION KEY VALUE\n"
-    "       kovaini --help\n";
+    "Usage: kovaini get FILE SECTION KEY [--default TEXT] [--size N]\n"
+    "   or: kovaini getint FILE SECTION KEY [--default N]\n"
+    "   or: kovaini set FILE SECTION KEY VALUE\n"
+    "   or: kovaini --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -54,7 +54,7 @@ constexpr std::string_view kHelp =
     "2 usage error.\n";
 
 struct Arguments {
-    bool help = false;
+    kova::tool::Options options;  // as read: --help and --version
     std::vector<std::string> positional;
     std::optional<std::string> defaultValue;
     std::optional<std::string> size;
@@ -69,7 +69,7 @@ std::string parseArguments(int argc, char** argv, Arguments& out) {
     kova::tool::Options options;
     const std::string error =
         kova::tool::parseOptions(argc, argv, {{"--help"}, {"--default", "--size"}}, options);
-    out.help = options.has("--help");
+    out.options = options;
     out.positional = std::move(options.positional);
     out.defaultValue = options.value("--default");
     out.size = options.value("--size");
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     Arguments args;
     const std::string error = parseArguments(argc, argv, args);
     if (const auto exit =
-            kova::tool::exitBeforeRunning("kovaini", args.help, error, kUsage, kHelp)) {
+            kova::tool::exitBeforeRunning("kovaini", args.options, error, kUsage, kHelp)) {
         return *exit;
     }
     if (args.positional.empty()) {

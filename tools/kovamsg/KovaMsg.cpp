@@ -94,11 +94,12 @@ bool parseCopyData(const std::vector<std::string>& args, std::size_t at, KovaMsg
 }  // namespace
 
 std::string kovaMsgUsage() {
-    return "usage: kovamsg COMMAND ...\n"
+    return "Usage: kovamsg COMMAND ...\n"
+           "   or: kovamsg --help | --version\n"
            "Lists and messages the titled windows of the line's programs.\n"
            "  list                          the windows present (titles in lower case)\n"
            "  listen [--hex] TITLE...       own these windows, print every message, answer 0\n"
-           "  post TITLE MSG [WPARAM LPARAM]\n"
+           "  post TITLE MSG [WPARAM LPARAM]   posts the message, waits for no answer\n"
            "  send [--timeout MS] TITLE MSG [WPARAM LPARAM]   prints the result\n"
            "  copydata [--timeout MS] TITLE DWDATA (--text T | --file F) [--pad N] [--length N]\n"
            "        sends copy-data: T in GBK with its zero byte, or F's bytes; --pad fills the\n"
@@ -139,6 +140,10 @@ KovaMsgCommand parseKovaMsgArguments(const std::vector<std::string>& input) {
     for (std::size_t i = 0; i < input.size(); ++i) {
         if (input[i] == "--help" || input[i] == "-h") {
             command.verb = KovaMsgVerb::Help;
+            return command;
+        }
+        if (input[i] == "--version") {
+            command.verb = KovaMsgVerb::Version;
             return command;
         }
         if (input[i] == "--hex") {

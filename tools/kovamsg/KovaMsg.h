@@ -11,7 +11,7 @@
 
 namespace kova {
 
-enum class KovaMsgVerb { Help, List, Listen, Post, Send, CopyData };
+enum class KovaMsgVerb { Help, Version, List, Listen, Post, Send, CopyData };
 
 struct KovaMsgCommand {
     KovaMsgVerb verb = KovaMsgVerb::Help;

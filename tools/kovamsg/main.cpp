@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "KovaMsg.h"
+#include "calib/ProgramVersion.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowReceiver.h"
 
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
     switch (command.verb) {
         case kova::KovaMsgVerb::Help:
             std::cout << kova::kovaMsgUsage();
+            return kDone;
+        case kova::KovaMsgVerb::Version:
+            std::cout << kova::programVersionText("kovamsg");
             return kDone;
         case kova::KovaMsgVerb::List:
             for (const kova::WindowEntry& w : kova::listWindows()) {

@@ -62,7 +62,8 @@ std::string describe(const LedBoard& board, const LedRequest& request,
 }  // namespace
 
 std::string ledServerUsage() {
-    return "usage: ledserver [--headless] [--config MonDev.ini] [TITLE...]\n"
+    return "Usage: ledserver [--headless] [--config MonDev.ini] [TITLE...]\n"
+           "   or: ledserver --help | --version\n"
            "Substitute serial-port server: one window per LED board (default LED0..LED9, plus\n"
            "the titles under DEVLED and CURLED of the --config file). Prints one line per\n"
            "message: title, command, text. Message 16 (close) ends it.\n"
@@ -76,6 +77,8 @@ LedServerOptions parseLedServerArguments(const std::vector<std::string>& args) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             options.help = true;
+        } else if (a == "--version") {
+            options.version = true;
         } else if (a == "--headless") {
             options.headless = true;
         } else if (a == "--config") {

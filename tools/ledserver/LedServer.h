@@ -18,6 +18,7 @@ namespace kova {
 struct LedServerOptions {
     bool headless = false;
     bool help = false;
+    bool version = false;
     std::string config;               // MonDev.ini, when given
     std::vector<std::string> titles;  // from the command line
     std::string error;                // a usage error

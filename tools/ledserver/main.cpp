@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "LedServer.h"
+#include "calib/ProgramVersion.h"
 #if KOVA_LEDSERVER_WINDOW
 #include "LedServerWindow.h"
 #endif
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
         kova::parseLedServerArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
         std::cout << kova::ledServerUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << kova::programVersionText("ledserver");
         return 0;
     }
     if (!options.error.empty()) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 
+#include "calib/ProgramVersion.h"
+
 namespace kova::tool {
 
 std::optional<std::string> Options::value(std::string_view name) const {
@@ -27,7 +29,7 @@ std::string parseOptions(int argc, char** argv, const OptionRules& rules, Option
             optionsEnded = true;
             continue;
         }
-        if (listed(rules.flags, arg)) {
+        if (listed(rules.flags, arg) || arg == kVersionFlag) {
             out.flags.emplace(arg);
             continue;
         }
@@ -52,10 +54,15 @@ int usageError(std::string_view program, std::string_view message, std::string_v
     return kExitUsage;
 }
 
-std::optional<int> exitBeforeRunning(std::string_view program, bool help, const std::string& error,
-                                     std::string_view usage, std::string_view helpText) {
-    if (help) {
+std::optional<int> exitBeforeRunning(std::string_view program, const Options& options,
+                                     const std::string& error, std::string_view usage,
+                                     std::string_view helpText) {
+    if (options.has("--help")) {
         std::cout << usage << helpText;
+        return kExitOk;
+    }
+    if (options.has(kVersionFlag)) {
+        std::cout << programVersionText(program);
         return kExitOk;
     }
     if (!error.empty()) {

@@ -16,6 +16,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// Every program takes "--version" besides the options of its rules.
+inline constexpr std::string_view kVersionFlag = "--version";
+
 struct OptionRules {
     std::vector<std::string_view> flags;   // options without a value: "--help"
     std::vector<std::string_view> valued;  // options with one: "--size"
@@ -40,10 +43,11 @@ std::string parseOptions(int argc, char** argv, const OptionRules& rules, Option
 // Prints "program: message" and the usage to standard error; returns kExitUsage.
 int usageError(std::string_view program, std::string_view message, std::string_view usage);
 
-// What the command line alone decides: with "--help" the usage and the help are printed and the
-// program ends with kExitOk (even after a fault further on); a fault ends it as a usage error.
-// Nothing when the program goes on.
-std::optional<int> exitBeforeRunning(std::string_view program, bool help, const std::string& error,
-                                     std::string_view usage, std::string_view helpText);
+// What the command line alone decides: with "--help" the usage and the help are printed, with
+// "--version" the version text (calib/ProgramVersion.h), and the program ends with kExitOk (even
+// after a fault further on); a fault ends it as a usage error. Nothing when the program goes on.
+std::optional<int> exitBeforeRunning(std::string_view program, const Options& options,
+                                     const std::string& error, std::string_view usage,
+                                     std::string_view helpText);
 
 }  // namespace kova::tool

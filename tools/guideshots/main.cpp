@@ -265,6 +265,9 @@ int main(int argc, char** argv) {
         // The window where the demo places it, with the start-up password box.
         CalibDlg window(rt, env, std::string_view("0,0,761,557,1"));
         Guide guide{window, rt, env, camera, tour, led};
+        // The same pictures on every run: the card's clock (its blinking inputs) advances with
+        // its reads, not with the wall clock.
+        kova::IniFile(env.ModuleDir() + "\\Ferroxan.ini").writeString("Card", "Step", "10");
         login(guide);
         if (!window.Initialise()) {
             return;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
 #include <QTimer>

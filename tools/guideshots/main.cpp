@@ -10,14 +10,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <optional>
 
 #include "Tour.h"
 #include "app/CalibDlg.h"
@@ -41,7 +39,6 @@ using kova::guide::TourDialogs;
 
 struct Guide {
     CalibDlg& window;
-    kova::Runtime& rt;
     EnvRecord& env;
     Camera& camera;
     TourDialogs& dialogs;
@@ -264,7 +261,7 @@ int main(int argc, char** argv) {
         kova::guide::LedBoardsOnThread led(kova::boardTitles(boards));
         // The window where the demo places it, with the start-up password box.
         CalibDlg window(rt, env, std::string_view("0,0,761,557,1"));
-        Guide guide{window, rt, env, camera, tour, led};
+        Guide guide{window, env, camera, tour, led};
         // The same pictures on every run: the card's clock (its blinking inputs) advances with
         // its reads, not with the wall clock.
         kova::IniFile(env.ModuleDir() + "\\Ferroxan.ini").writeString("Card", "Step", "10");

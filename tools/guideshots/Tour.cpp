@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <utility>
 
 #include "LedServerWindow.h"
 
@@ -77,6 +78,16 @@ bool TourDialogs::question(QWidget* parent, const std::string& text, const std::
 int TourDialogs::runModal(QDialog& dialog) {
     armForNextModal();
     return real_.runModal(dialog);
+}
+
+std::string TourDialogs::saveFileName(QWidget* /*parent*/, const std::string& caption,
+                                      const std::string& suggested, const std::string& /*filter*/) {
+    if (savePath_.empty()) {
+        std::fprintf(stderr, "guideshots: unexpected file dialog \"%s\" for %s\n", caption.c_str(),
+                     suggested.c_str());
+        failed_ = true;
+    }
+    return std::exchange(savePath_, {});
 }
 
 LedBoardsOnThread::LedBoardsOnThread(const std::vector<std::string>& titles) : boards_(titles) {

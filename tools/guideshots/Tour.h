@@ -44,6 +44,9 @@ class TourDialogs final : public Dialogs {
     // Hands the next modal window that shows to the next handler; for a window the tool does not
     // open through this door (the password box component's).
     void armForNextModal();
+    // The answer to the next file dialog, once; a file dialog nobody expects is cancelled and
+    // fails the run.
+    void saveAs(std::string path) { savePath_ = std::move(path); }
     bool failed() const { return failed_; }
 
     void message(QWidget* parent, const std::string& text, const std::string& caption,
@@ -51,12 +54,15 @@ class TourDialogs final : public Dialogs {
     bool question(QWidget* parent, const std::string& text, const std::string& caption,
                   MessageIcon icon) override;
     int runModal(QDialog& dialog) override;
+    std::string saveFileName(QWidget* parent, const std::string& caption,
+                             const std::string& suggested, const std::string& filter) override;
 
   private:
     void handle(int attempts);
 
     Dialogs& real_ = dialogs();
     std::deque<Handler> expected_;
+    std::string savePath_;
     bool failed_ = false;
 };
 

@@ -28,9 +28,9 @@ constexpr int kOk = kova::tool::kExitOk;
 constexpr int kFailed = kova::tool::kExitFailed;
 
 constexpr std::string_view kUsage =
-    "usage: kovarecords list CHANNEL\n"
-    "       kovarecords csv CHANNEL FILE.csv\n"
-    "       kovarecords --help\n";
+    "Usage: kovarecords list CHANNEL\n"
+    "   or: kovarecords csv CHANNEL FILE.csv\n"
+    "   or: kovarecords --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -150,8 +150,8 @@ int run(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     kova::tool::Options options;
     const std::string error = kova::tool::parseOptions(argc, argv, {{"--help"}, {}}, options);
-    if (const auto exit = kova::tool::exitBeforeRunning("kovarecords", options.has("--help"), error,
-                                                        kUsage, kHelp)) {
+    if (const auto exit =
+            kova::tool::exitBeforeRunning("kovarecords", options, error, kUsage, kHelp)) {
         return *exit;
     }
     if (options.positional.empty()) {

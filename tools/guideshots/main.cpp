@@ -65,19 +65,22 @@ void expectMessage(Guide& g, const char* picture) {
 // a millivolt: what "wait for a steady reading" means on the demo.
 constexpr int kSteadyTicks = 40;
 
-// The guide's way of applying a known quantity: the simulated card's analog channel holds
-// `level` volts, as after editing its section of Ferroxan.ini; then the readings settle.
-void applyVolts(Guide& g, int channel, const char* level) {
-    const std::string module = kova::hardwareModulePath(g.env);
-    const std::string section = "Analog" + std::to_string(channel);
-    const kova::IniFile settings(g.env.ModuleDir() + "\\Ferroxan.ini");
-    settings.writeStrings(
-        {{section, "Mode", "constant"}, {section, "Level", level}, {section, "Noise", "0"}});
-    // The card looks at its file every 100 ms; ask it to look now.
-    const kova::DynamicLibrary card = kova::DynamicLibrary::open(module);
+// Edits the simulated card's Ferroxan.ini as the guide tells the technician to, and has the card
+// read it at once (it looks at the file only every 100 ms).
+void editCard(Guide& g, const std::vector<kova::IniWrite>& writes) {
+    kova::IniFile(g.env.ModuleDir() + "\\Ferroxan.ini").writeStrings(writes);
+    const kova::DynamicLibrary card = kova::DynamicLibrary::open(kova::hardwareModulePath(g.env));
     if (const auto recheck = reinterpret_cast<void (*)()>(card.symbol("FerroxanRecheckSettings"))) {
         recheck();
     }
+}
+
+// The guide's way of applying a known quantity: the analog channel holds `level` volts; then the
+// readings settle.
+void applyVolts(Guide& g, int channel, const char* level) {
+    const std::string section = "Analog" + std::to_string(channel);
+    editCard(g,
+             {{section, "Mode", "constant"}, {section, "Level", level}, {section, "Noise", "0"}});
     for (int i = 0; i < kSteadyTicks; ++i) {
         g.window.calibPage()->tick();
     }
@@ -214,6 +217,9 @@ void digitalTest(Guide& g) {
         std::fprintf(stderr, "guideshots: no digital channel test\n");
         std::exit(1);
     }
+    // A car on the rollers: the photocell steady rather than blinking, so the picture is the
+    // same on every run.
+    editCard(g, {{"Input0", "Blink", "0"}, {"Input0", "State", "1"}, {"Input4", "Blink", "0"}});
     digit->outputButton(0)->click();
     digit->outputButton(3)->click();
     digit->poll();
@@ -222,14 +228,20 @@ void digitalTest(Guide& g) {
     digit->OnClose();
 }
 
+// A point without its true value: the message the guide's table of messages shows.
+void refusedPoint(Guide& g) {
+    Dialog_Tdcab& page = *g.window.calibPage();
+    page.trueValueField()->clear();
+    expectMessage(g, "message-no-true-value.png");
+    page.OnAdd();
+}
+
 const struct Step {
     const char* name;
     void (*take)(Guide&);
 } kSteps[] = {
-    {"declare a channel", declareChannel},
-    {"calibrate", calibrate},
-    {"check", check},
-    {"digital test", digitalTest},
+    {"declare a channel", declareChannel}, {"calibrate", calibrate},          {"check", check},
+    {"digital test", digitalTest},         {"a refused point", refusedPoint},
 };
 
 }  // namespace
@@ -262,9 +274,6 @@ int main(int argc, char** argv) {
         // The window where the demo places it, with the start-up password box.
         CalibDlg window(rt, env, std::string_view("0,0,761,557,1"));
         Guide guide{window, env, camera, tour, led};
-        // The same pictures on every run: the card's clock (its blinking inputs) advances with
-        // its reads, not with the wall clock.
-        kova::IniFile(env.ModuleDir() + "\\Ferroxan.ini").writeString("Card", "Step", "10");
         login(guide);
         if (!window.Initialise()) {
             return;

@@ -111,7 +111,8 @@ bool RecordsStore::open() {
         QSqlDatabase local = QSqlDatabase::addDatabase("QSQLITE", db_->local);
         local.setDatabaseName(QString::fromStdString(location_.localFile));
         // Several tools of a station write at once: wait for the lock instead of failing.
-        local.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
+        local.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options_.busyTimeoutMs));
         if (!local.open()) {
             openError_ = "无法打开标定记录数据库 " + location_.localFile + "：" +
                          errorText(local.lastError());

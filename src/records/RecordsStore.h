@@ -33,6 +33,8 @@ struct RecordsStoreOptions {
     // After a failed contact the site database is not tried again for this long.
     int retrySeconds = 30;
     int connectTimeoutSeconds = 3;
+    // How long a write waits for another program of the station holding the file's lock.
+    int busyTimeoutMs = 5000;
     // A monotonic clock in milliseconds (the steady clock when empty); tests set their own.
     std::function<std::int64_t()> monotonicMs;
 };

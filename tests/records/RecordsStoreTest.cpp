@@ -151,6 +151,28 @@ TEST(RecordsStoreTest, KeepsEachChecksErrorsAndVerdictForPlainSql) {
               (std::vector<std::string>{"0|0.5|1|0.5", "1|-1.5|-1.5|1.5", "2|0|NULL|0"}));
 }
 
+TEST(RecordsStoreTest, ARecordThatCannotBeWrittenIsKeptAndStoredWithTheNextAppend) {
+    const TempDir dir;
+    const std::string file = dir.file("CalibRecords.db");
+    RecordsStoreOptions noWait;
+    noWait.busyTimeoutMs = 0;
+    RecordsStore store({file, {}}, noWait);
+    ASSERT_TRUE(store.open()) << store.openError();
+    {
+        // Another program holds the write lock past the busy timeout.
+        SqliteFile other(file);
+        ASSERT_EQ(other.rows("BEGIN IMMEDIATE"), std::vector<std::string>{});
+        const AppendResult held = store.append(calibration(1000, "held"));
+        EXPECT_EQ(held.status, AppendStatus::Failed);
+        EXPECT_NE(held.message.find("尚未保存"), std::string::npos) << held.message;
+        EXPECT_EQ(store.queuedCount(), 1);
+        other.rows("ROLLBACK");
+    }
+    EXPECT_EQ(store.append(calibration(2000, "next")).status, AppendStatus::Stored);
+    EXPECT_EQ(store.queuedCount(), 0);
+    EXPECT_EQ(store.history(1).size(), 2U);
+}
+
 TEST(RecordsStoreTest, TwoProcessesAppendingAtOnceStoreEveryRecordOnce) {
     const TempDir dir(test::memoryTempBase());
     const std::string file = dir.file("CalibRecords.db");

@@ -121,7 +121,6 @@ TEST_F(RecordsPostgresTest, HistoryHoldsTheSitesRecordsAndThisStationsQueuedOnes
     // A record queued at a, as when it was saved while the site was away, and sent meanwhile by
     // another process of the station: shown once.
     {
-        TempDir other;
         RecordsStore offline({dir.file("a.db"), "postgresql://kova@127.0.0.1:1/none"}, options());
         offline.open();
         EXPECT_EQ(offline.append(test::calibration(3000, "a2")).status, AppendStatus::Queued);

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <system_error>
 #include <vector>
@@ -144,6 +146,10 @@ bool PostgresServer::start() {
                     options, "-w", "-t", "60", "start"},
                    true);
     running_ = failure_.empty();
+    if (!running_) {
+        std::ifstream log(dir_ / "server.log");
+        failure_ += std::string(std::istreambuf_iterator<char>(log), {});
+    }
     return running_;
 }
 

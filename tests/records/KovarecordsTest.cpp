@@ -46,7 +46,7 @@ class KovarecordsTest : public ::testing::Test {
     }
 };
 
-TEST_F(KovarecordsTest, ListsAChannelNewestFirstAndWritesItsCsv) {
+TEST_F(KovarecordsTest, ListsAChannelNewestFirstAndWritesItsCsvAndReport) {
     {
         RecordsStore store({dir.file(kRecordsFileName), {}});
         ASSERT_TRUE(store.open()) << store.openError();
@@ -66,9 +66,18 @@ TEST_F(KovarecordsTest, ListsAChannelNewestFirstAndWritesItsCsv) {
     const std::string csv = dir.file("out.csv");
     EXPECT_EQ(run({"csv", "1", csv}).status, 0);
     EXPECT_EQ(test::readBytes(csv).substr(0, 3), "\xEF\xBB\xBF");
+    // The report of the latest check, with the calibration before it.
+    const std::string pdf = dir.file("report.pdf");
+    const test::Outcome report = run({"report", "1", pdf});
+    EXPECT_EQ(report.status, 0) << report.output;
+    EXPECT_EQ(test::readBytes(pdf).substr(0, 5), "%PDF-");
+    const test::Outcome text = test::runProgram("/usr/bin/pdftotext", {pdf, "-"});
+    EXPECT_NE(text.output.find("check-1"), std::string::npos) << text.output;
     // Nothing to show, and a file that cannot be written.
     EXPECT_EQ(run({"list", "7"}).status, 1);
+    EXPECT_EQ(run({"report", "7", pdf}).status, 1);
     EXPECT_EQ(run({"csv", "1", dir.file("missing/out.csv")}).status, 1);
+    EXPECT_EQ(run({"report", "1", dir.file("missing/report.pdf")}).status, 1);
 }
 
 TEST_F(KovarecordsTest, ExitStatusesOfTheCommandLine) {
@@ -79,8 +88,8 @@ TEST_F(KovarecordsTest, ExitStatusesOfTheCommandLine) {
         {{"--help"}, 0},         {{}, 2},
         {{"list"}, 2},           {{"list", "x"}, 2},
         {{"list", "1", "2"}, 2}, {{"show", "1"}, 2},
-        {{"csv", "1"}, 2},       {{"--bogus"}, 2},
-        {{"list", "1"}, 1},  // an empty database: nothing to show
+        {{"csv", "1"}, 2},       {{"report", "1"}, 2},
+        {{"--bogus"}, 2},        {{"list", "1"}, 1},  // an empty database: nothing to show
     };
     for (const auto& c : cases) {
         const test::Outcome outcome = run(c.args);

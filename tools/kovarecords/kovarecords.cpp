@@ -1,7 +1,8 @@
 // kovarecords: a channel's calibration records from the command line, read from the database the
-// tool writes them to (the station's CalibRecords.db or the site database).
+// tool writes them to (the station's CalibRecords.db or the site database): a list, a CSV, or
+// the verification report of the latest check.
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <array>
 #include <charconv>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "records/RecordsLocation.h"
 #include "records/RecordsStore.h"
 #include "records/logic/CheckErrors.h"
+#include "records/report/RecordsReport.h"
 
 namespace {
 
@@ -28,19 +30,27 @@ constexpr int kOk = kova::tool::kExitOk;
 constexpr int kFailed = kova::tool::kExitFailed;
 
 constexpr std::string_view kUsage =
-    "Usage: kovarecords list CHANNEL\n"
-    "   or: kovarecords csv CHANNEL FILE.csv\n"
-    "   or: kovarecords --help | --version\n";
+    "Usage: kovarecords list CHANNEL
+"
+    "   or: kovarecords report CHANNEL FILE.pdf
+"
+    "   or: kovarecords csv CHANNEL FILE.csv
+"
+    "   or: kovarecords --help | --version
+";
 
 constexpr std::string_view kHelp =
     "\n"
     "Reads the calibration records the tool keeps: every saved calibration and check of a\n"
     "channel, newest first.\n"
     "\n"
-    "  list  prints one line a record: local time, kind, station/device, operator, the number\n"
-    "        of points (a check: its rows, the largest error, in % of full scale, and the\n"
-    "        verdict against the tolerance).\n"
-    "  csv   writes the history as CSV (UTF-8 with a byte-order mark, CRLF, Chinese header).\n"
+    "  list    prints one line a record: local time, kind, station/device, operator, the\n"
+    "          number of points (a check: its rows, the largest error, in % of full scale,\n"
+    "          and the verdict against the tolerance).\n"
+    "  report  writes the verification report of the channel's latest check, with the\n"
+    "          calibration it was checked against, as an A4 PDF.\n"
+    "  csv     writes the history as CSV (UTF-8 with a byte-order mark, CRLF, Chinese\n"
+    "          header).\n"
     "\n"
     "The records are found as the tool finds them: CalibRecords.db in the configuration\n"
     "directory of the system library's environment record, or the site database named by\n"
@@ -106,8 +116,8 @@ std::string listLine(const kova::CalibRecord& r) {
 
 int run(const std::vector<std::string>& args) {
     const std::string& command = args[0];
-    const std::size_t expected = command == "csv" ? 3 : 2;
-    if (command != "list" && command != "csv") {
+    const std::size_t expected = command == "list" ? 2 : 3;
+    if (command != "list" && command != "csv" && command != "report") {
         return usageError("unknown command " + command);
     }
     if (args.size() != expected) {
@@ -125,6 +135,18 @@ int run(const std::vector<std::string>& args) {
     kova::RecordsStore store(kova::recordsLocation(*configDir, *configDir + "\\sysKOVA.ini"));
     if (!store.open() && !store.openError().empty()) {
         std::cerr << "kovarecords: " << store.openError() << '\n';
+    }
+    if (command == "report") {
+        const std::optional<kova::CalibRecord> check = store.latestCheck({*channel, {}, {}});
+        if (!check) {
+            return failed(store.problem().empty()
+                              ? "通道 " + std::to_string(*channel) + " 没有校验记录"
+                              : store.problem());
+        }
+        const std::optional<kova::CalibRecord> calibration = store.latestCalibrationBefore(*check);
+        const kova::ReportResult written =
+            kova::writeCheckReport(*check, calibration ? &*calibration : nullptr, args[2]);
+        return written ? kOk : failed(written.reason);
     }
     const std::vector<kova::CalibRecord> records = store.history(*channel);
     if (!store.problem().empty()) {
@@ -157,9 +179,11 @@ int main(int argc, char** argv) {
     if (options.positional.empty()) {
         return usageError("no command given");
     }
-    // Qt SQL finds its drivers through the application object.
+    // Qt SQL finds its drivers through the application object; the report's fonts need a
+    // Gui one. A command-line program shows no window: no display is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QCoreApplication app(qtArgc, argv);
+    QGuiApplication app(qtArgc, argv);
     const int status = run(options.positional);
     std::cout.flush();
     return status == kOk && !std::cout ? kFailed : status;

@@ -30,14 +30,10 @@ constexpr int kOk = kova::tool::kExitOk;
 constexpr int kFailed = kova::tool::kExitFailed;
 
 constexpr std::string_view kUsage =
-    "Usage: kovarecords list CHANNEL
-"
-    "   or: kovarecords report CHANNEL FILE.pdf
-"
-    "   or: kovarecords csv CHANNEL FILE.csv
-"
-    "   or: kovarecords --help | --version
-";
+    "Usage: kovarecords list CHANNEL\n"
+    "   or: kovarecords report CHANNEL FILE.pdf\n"
+    "   or: kovarecords csv CHANNEL FILE.csv\n"
+    "   or: kovarecords --help | --version\n";
 
 constexpr std::string_view kHelp =
     "\n"

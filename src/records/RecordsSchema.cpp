@@ -5,7 +5,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <array>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 namespace kova {
 namespace {
@@ -136,6 +138,23 @@ std::string migrate(QSqlDatabase& db, SqlDialect dialect, int from) {
     return {};
 }
 
+// SQLite answers "locked" at once, without waiting in the busy timeout, when a connection asks
+// for WAL mode or a write lock while another is just creating the file or recovering its WAL
+// (two tools of a station opening a new file together). Such a statement is asked again for a
+// while.
+std::string sqliteWhileLocked(QSqlDatabase& db, const char* sql) {
+    constexpr int kAttempts = 250;  // 5 s in steps of 20 ms, like the busy timeout
+    std::string error;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        error = execSql(db, sql);
+        if (error.empty() || error.find("locked") == std::string::npos) {
+            return error;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return error;
+}
+
 }  // namespace
 
 std::string sqliteHeaderProblem(const std::string& file) {
@@ -184,16 +203,26 @@ SchemaResult prepareRecordsSchema(QSqlDatabase& db, SqlDialect dialect, const st
     const auto failed = [&](const std::string& error) -> SchemaResult {
         return {"无法打开标定记录数据库 " + name + "：" + error, dialect == SqlDialect::Sqlite};
     };
-    // Judged before anything is written: a refused database must stay exactly as it was.
-    if (SchemaResult result = judged(readSchemaState(db, dialect)); !result.message.empty()) {
+    // Judged before anything is written: a refused database must stay exactly as it was. A file
+    // another opener holds locked is busy, not damaged.
+    SchemaState before = readSchemaState(db, dialect);
+    for (int attempt = 0; attempt < 250 && before.error.find("locked") != std::string::npos;
+         ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        before = readSchemaState(db, dialect);
+    }
+    if (SchemaResult result = judged(before); !result.message.empty()) {
         return result;
     }
     if (dialect == SqlDialect::Sqlite) {
-        if (std::string error = execSql(db, "PRAGMA journal_mode = WAL"); !error.empty()) {
+        if (std::string error = sqliteWhileLocked(db, "PRAGMA journal_mode = WAL");
+            !error.empty()) {
             return failed(error);
         }
     }
-    if (std::string error = beginWrite(db, dialect); !error.empty()) {
+    if (std::string error = dialect == SqlDialect::Sqlite ? sqliteWhileLocked(db, "BEGIN IMMEDIATE")
+                                                          : beginWrite(db, dialect);
+        !error.empty()) {
         return failed(error);
     }
     if (dialect == SqlDialect::Postgres) {

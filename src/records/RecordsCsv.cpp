@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::array kHeader = {"时间",     "类型",     "站点",          "设备",      "通道",
                                 "关键字",   "说明",     "单位",          "操作员",    "点数",
-                                "标定点",   "最大误差", "最大误差(%FS)", "容差(%FS)", "结论",
+                                "标定点",   "最大误差", "最大误差(%FS)", "允差(%FS)", "结论",
                                 "程序版本", "记录号"};
 
 std::string quoted(const std::string& field) {
@@ -108,7 +108,7 @@ std::string recordKindText(RecordKind kind) {
         case RecordKind::Check:
             return "校验";
         case RecordKind::Tolerance:
-            return "容差";
+            return "允差";
     }
     return "?";
 }

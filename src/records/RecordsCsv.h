@@ -19,7 +19,7 @@ std::string writeRecordsCsv(const std::string& file, const std::vector<CalibReco
 // "2026-12-09 15:35:25" in local time.
 std::string localTimeText(std::int64_t utcMs);
 
-// "标定", "校验" or "容差".
+// "标定", "校验" or "允差".
 std::string recordKindText(RecordKind kind);
 
 }  // namespace kova

@@ -69,7 +69,7 @@ expected=(
   "$DEMODIR/config/sysKOVA.ini" "$DEMODIR/config/DevID.ini" "$DEMODIR/config/Calib.ini"
   "$DEMODIR/config/MonDev.ini" "$DEMODIR/modules/Ferroxan.ini"
 )
-manuals=(Calib ledserver kovamsg kovaini kovacard kovademo)
+manuals=(Calib ledserver kovamsg kovaini kovacard kovademo kovarecords)
 for program in "${manuals[@]}"; do
   expected+=("$MANDIR/man1/$program.1.gz")
 done

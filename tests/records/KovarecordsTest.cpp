@@ -57,7 +57,7 @@ TEST_F(KovarecordsTest, ListsAChannelNewestFirstAndWritesItsCsvAndReport) {
     EXPECT_EQ(list.status, 0) << list.output;
     const auto calibration = list.output.find("标定  一号站/台架A  张工  3点  cal-1");
     const auto checked = list.output.find(
-        "校验  一号站/台架A  张工  3行  最大误差 -1.5000 kPa (1.5000%FS, 容差 1.0000%)  不合格  "
+        "校验  一号站/台架A  张工  3行  最大误差 -1.5000 kPa (1.5000%FS, 允差 1.0000%)  不合格  "
         "check-1");
     ASSERT_NE(calibration, std::string::npos) << list.output;
     ASSERT_NE(checked, std::string::npos) << list.output;

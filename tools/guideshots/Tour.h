@@ -25,6 +25,10 @@ class Camera {
   public:
     explicit Camera(QDir dir) : dir_(std::move(dir)) {}
     void shoot(QWidget& window, const char* file);
+    // Where a file of the tour's goes: beside the pictures.
+    std::string path(const char* file) const {
+        return dir_.absoluteFilePath(QString::fromUtf8(file)).toStdString();
+    }
     bool failed() const { return failed_; }
 
   private:

@@ -28,6 +28,7 @@
 #include "pages/Dialog_Digit.h"
 #include "pages/Dialog_Tdcab.h"
 #include "pages/Dialog_Tdset.h"
+#include "pages/RecordsPage.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/IniFile.h"
 #include "runtime/StartUp.h"
@@ -187,6 +188,9 @@ void check(Guide& g) {
         window.OnAdd();
         g.camera.shoot(window, "check-window.png");
         g.camera.shoot(g.led.window(), "led-board.png");
+        // Saved: the check becomes a record the records page shows.
+        expectMessage(g, nullptr);
+        window.saveButton()->click();
         g.dialogs.expect([&g](QWidget& prompt) {
             auto& password = dynamic_cast<kova::Dialog_Password&>(prompt);
             const std::time_t now = std::time(nullptr);
@@ -236,12 +240,26 @@ void refusedPoint(Guide& g) {
     page.OnAdd();
 }
 
+// 标定记录: the channel just calibrated and checked, its history, and its report exported.
+void records(Guide& g) {
+    g.window.tabSheet()->SetCurSel(2);
+    g.window.tick();
+    RecordsPage& page = *g.window.recordsPage();
+    page.FollowPageArea();
+    if (page.shownRecords().empty()) {
+        missing("records of the channel just checked");
+    }
+    g.camera.shoot(g.window, "records-page.png");
+    g.dialogs.saveAs(g.camera.path("report.pdf"));
+    page.reportButton()->click();
+}
+
 const struct Step {
     const char* name;
     void (*take)(Guide&);
 } kSteps[] = {
     {"declare a channel", declareChannel}, {"calibrate", calibrate},          {"check", check},
-    {"digital test", digitalTest},         {"a refused point", refusedPoint},
+    {"digital test", digitalTest},         {"a refused point", refusedPoint}, {"records", records},
 };
 
 }  // namespace

@@ -101,7 +101,7 @@ std::string listLine(const kova::CalibRecord& r) {
     if (r.kind == kova::RecordKind::Check) {
         const kova::CheckEvaluation e = kova::evaluateCheck(r);
         line += "  " + std::to_string(r.rows.size()) + "行  最大误差 " + number(e.largestError) +
-                " " + r.channel.unit + " (" + number(e.largestPercentOfFullScale) + "%FS, 容差 " +
+                " " + r.channel.unit + " (" + number(e.largestPercentOfFullScale) + "%FS, 允差 " +
                 number(r.tolerancePercent) + "%)  " + (e.passed ? "合格" : "不合格");
     } else {
         std::array<float, kova::kCalibTablePoints> data{};

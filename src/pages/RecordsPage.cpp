@@ -231,7 +231,7 @@ void RecordsPage::Reload() {
                                       : number(e.largestError) + " " + r.channel.unit);
             history_->SetItemText(row, 5, number(e.largestPercentOfFullScale, 2));
             history_->SetItemText(row, 6, number(r.tolerancePercent, 2));
-            history_->SetItemText(row, 7, e.passed ? "合格" : "不合格");
+            history_->SetItemText(row, 7, kova::verdictText(e));
         } else {
             history_->SetItemText(
                 row, 3, kova::formatInt(static_cast<int>(kova::tablePoints(r.after).size())));

@@ -76,7 +76,7 @@ std::string line(const CalibRecord& r) {
             const CheckEvaluation e = evaluateCheck(r);
             f.insert(f.end(), {std::to_string(r.rows.size()), checkRowsText(r),
                                number(e.largestError), number(e.largestPercentOfFullScale),
-                               number(r.tolerancePercent), e.passed ? "合格" : "不合格"});
+                               number(r.tolerancePercent), verdictText(e)});
             break;
         }
         case RecordKind::Tolerance:

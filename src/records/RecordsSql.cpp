@@ -54,7 +54,9 @@ std::optional<bool> insertRecordRow(QSqlQuery& query, const CalibRecord& r, std:
         fullScale = e.fullScale;
         largest = e.largestError;
         largestPercent = e.largestPercentOfFullScale;
-        passed = e.passed ? 1 : 0;
+        if (e.judged) {  // NULL: nothing to judge against
+            passed = e.passed ? 1 : 0;
+        }
     }
     const QString sql = QStringLiteral(
                             "INSERT INTO calib_records (%1, full_scale, largest_error,"

@@ -141,11 +141,16 @@ TEST(RecordsStoreTest, KeepsEachChecksErrorsAndVerdictForPlainSql) {
         ASSERT_TRUE(store.open()) << store.openError();
         store.append(check(1000, 2.0, "within"));
         store.append(check(2000, 1.0, "outside"));
+        // A channel without a table (a counter): nothing to judge against.
+        CalibRecord untabled = check(3000, 1.0, "untabled");
+        untabled.after = {};
+        store.append(untabled);
     }
     SqliteFile db(file);
     EXPECT_EQ(db.rows("SELECT id, full_scale, largest_error, largest_percent_of_full_scale, passed"
                       " FROM calib_records ORDER BY utc_ms"),
-              (std::vector<std::string>{"within|100|-1.5|1.5|1", "outside|100|-1.5|1.5|0"}));
+              (std::vector<std::string>{"within|100|-1.5|1.5|1", "outside|100|-1.5|1.5|0",
+                                        "untabled|0|-1.5|0|NULL"}));
     EXPECT_EQ(db.rows("SELECT row_no, error_value, percent_of_reference, percent_of_full_scale"
                       " FROM check_rows WHERE record_id = 'within' ORDER BY row_no"),
               (std::vector<std::string>{"0|0.5|1|0.5", "1|-1.5|-1.5|1.5", "2|0|NULL|0"}));

@@ -102,7 +102,7 @@ std::string listLine(const kova::CalibRecord& r) {
         const kova::CheckEvaluation e = kova::evaluateCheck(r);
         line += "  " + std::to_string(r.rows.size()) + "行  最大误差 " + number(e.largestError) +
                 " " + r.channel.unit + " (" + number(e.largestPercentOfFullScale) + "%FS, 允差 " +
-                number(r.tolerancePercent) + "%)  " + (e.passed ? "合格" : "不合格");
+                number(r.tolerancePercent) + "%)  " + kova::verdictText(e);
     } else {
         std::array<float, kova::kCalibTablePoints> data{};
         line += "  " + std::to_string(kova::parseCalibList(r.after.data, data)) + "点";

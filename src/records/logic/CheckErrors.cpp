@@ -23,7 +23,8 @@ CheckEvaluation evaluateCheck(std::span<const CheckReading> rows, double fullSca
                               double tolerancePercent) {
     CheckEvaluation result;
     result.fullScale = fullScale;
-    result.passed = !rows.empty();
+    result.judged = fullScale > 0.0 && !rows.empty();
+    result.passed = result.judged;
     for (const CheckReading& row : rows) {
         CheckRowError e;
         e.error = row.reading - row.reference;
@@ -44,6 +45,21 @@ CheckEvaluation evaluateCheck(std::span<const CheckReading> rows, double fullSca
         result.rows.push_back(e);
     }
     return result;
+}
+
+const char* verdictText(const CheckEvaluation& evaluation) {
+    if (!evaluation.judged) {
+        return kNotJudgedText;
+    }
+    return evaluation.passed ? kPassedText : kFailedText;
+}
+
+const char* rowVerdictText(const CheckEvaluation& evaluation, std::size_t row,
+                           double tolerancePercent) {
+    if (!evaluation.judged || row >= evaluation.rows.size()) {
+        return kNotJudgedText;
+    }
+    return evaluation.rows[row].percentOfFullScale <= tolerancePercent ? kPassedText : kFailedText;
 }
 
 CheckEvaluation evaluateCheck(const CalibRecord& check) {

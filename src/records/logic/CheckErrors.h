@@ -22,8 +22,21 @@ struct CheckEvaluation {
     double fullScale = 0.0;                  // the largest |true value| of the table checked with
     double largestError = 0.0;               // the error of the row with the largest |error|
     double largestPercentOfFullScale = 0.0;  // |largestError| in % of the full scale
-    bool passed = false;  // every row within the tolerance (a check without rows fails)
+    // Whether there is anything to judge against: rows, and a table with a full scale. A check
+    // of a channel without a table (a frequency or a counter) is neither passed nor failed.
+    bool judged = false;
+    bool passed = false;  // judged, and every row within the tolerance
 };
+
+inline constexpr const char* kPassedText = "合格";
+inline constexpr const char* kFailedText = "不合格";
+inline constexpr const char* kNotJudgedText = "无法判定";
+
+// "合格", "不合格", or "无法判定" when there is no full scale to judge against.
+const char* verdictText(const CheckEvaluation& evaluation);
+// The same for one row.
+const char* rowVerdictText(const CheckEvaluation& evaluation, std::size_t row,
+                           double tolerancePercent);
 
 // The largest |true value| of a stored table.
 double fullScaleOf(const StoredTable& table);

@@ -26,8 +26,8 @@ QString number(double value, int decimals = 3) {
     return QString::number(value, 'f', decimals);
 }
 
-QString verdictText(bool passed) {
-    return passed ? QStringLiteral("合格") : QStringLiteral("不合格");
+QString verdict(const CheckEvaluation& evaluation) {
+    return QString::fromUtf8(verdictText(evaluation));
 }
 
 // Label and value pairs, two pairs a line.
@@ -78,14 +78,12 @@ ReportTable checkTable(const CalibRecord& check, const CheckEvaluation& evaluati
         {}};
     for (std::size_t i = 0; i < check.rows.size(); ++i) {
         const CheckRowError& e = evaluation.rows[i];
-        const bool within = evaluation.fullScale > 0.0
-                                ? e.percentOfFullScale <= check.tolerancePercent
-                                : e.error == 0.0;
         table.rows.push_back(
             {QString::number(i + 1), number(check.rows[i].reference), number(check.rows[i].reading),
              number(e.error),
              e.percentOfReference ? number(*e.percentOfReference, 2) : QStringLiteral("—"),
-             number(e.percentOfFullScale, 2), verdictText(within)});
+             number(e.percentOfFullScale, 2),
+             QString::fromUtf8(rowVerdictText(evaluation, i, check.tolerancePercent))});
     }
     return table;
 }
@@ -110,7 +108,7 @@ void layOut(ReportPages& pages, const CalibRecord& check, const CalibRecord* cal
          {QStringLiteral("单位"), unit},
          {QStringLiteral("满量程"), number(evaluation.fullScale) + QLatin1Char(' ') + unit},
          {QStringLiteral("允差"), QStringLiteral("±%1 %FS").arg(number(check.tolerancePercent, 2))},
-         {QStringLiteral("结论"), verdictText(evaluation.passed)},
+         {QStringLiteral("结论"), verdict(evaluation)},
          {QStringLiteral("校验员"), qs(check.operatorName)},
          {QStringLiteral("校验时间"), localTime(check.utcMs)},
          {QStringLiteral("标定员"),
@@ -129,7 +127,7 @@ void layOut(ReportPages& pages, const CalibRecord& check, const CalibRecord* cal
                    QStringLiteral("最大误差：%1 %2（%3 %FS），允差 ±%4 %FS，结论：%5")
                        .arg(number(evaluation.largestError), unit,
                             number(evaluation.largestPercentOfFullScale, 2),
-                            number(check.tolerancePercent, 2), verdictText(evaluation.passed)));
+                            number(check.tolerancePercent, 2), verdict(evaluation)));
     });
 
     addHeading(pages, QStringLiteral("标定曲线与校验点"));

@@ -26,14 +26,21 @@ TEST(CheckErrorsTest, ErrorsInUnitsOfTheReferenceAndOfTheFullScale) {
     EXPECT_TRUE(evaluateCheck(rows, 400.0, 1.0).passed);
 }
 
-TEST(CheckErrorsTest, NothingToJudgeAgainstFails) {
-    EXPECT_FALSE(evaluateCheck({}, 100.0, 1.0).passed);
-    // Without a table only an exact reading passes.
+TEST(CheckErrorsTest, WithoutRowsOrAFullScaleACheckIsNeitherPassedNorFailed) {
     const std::vector<CheckReading> exact{{5.0, 5.0}};
-    EXPECT_TRUE(evaluateCheck(exact, 0.0, 1.0).passed);
-    const std::vector<CheckReading> off{{5.0, 5.5}};
-    EXPECT_FALSE(evaluateCheck(off, 0.0, 1.0).passed);
+    for (const CheckEvaluation& e :
+         {evaluateCheck({}, 100.0, 1.0), evaluateCheck(exact, 0.0, 1.0)}) {
+        EXPECT_FALSE(e.judged);
+        EXPECT_FALSE(e.passed);
+        EXPECT_STREQ(verdictText(e), "无法判定");
+        EXPECT_STREQ(rowVerdictText(e, 0, 1.0), "无法判定");
+    }
     EXPECT_DOUBLE_EQ(fullScaleOf({}), 0.0);
+    const std::vector<CheckReading> rows{{100.0, 100.0}, {103.0, 100.0}};
+    const CheckEvaluation e = evaluateCheck(rows, 200.0, 1.0);
+    EXPECT_STREQ(verdictText(e), "不合格");
+    EXPECT_STREQ(rowVerdictText(e, 0, 1.0), "合格");
+    EXPECT_STREQ(rowVerdictText(e, 1, 1.0), "不合格");
 }
 
 }  // namespace

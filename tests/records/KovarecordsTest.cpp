@@ -73,6 +73,10 @@ TEST_F(KovarecordsTest, ListsAChannelNewestFirstAndWritesItsCsvAndReport) {
     EXPECT_EQ(test::readBytes(pdf).substr(0, 5), "%PDF-");
     const test::Outcome text = test::runProgram("/usr/bin/pdftotext", {pdf, "-"});
     EXPECT_NE(text.output.find("check-1"), std::string::npos) << text.output;
+    // Narrowed to a station or device the channel's records do not name: nothing to show.
+    EXPECT_EQ(run({"--station", "一号站", "list", "1"}).status, 0);
+    EXPECT_EQ(run({"list", "1", "--device=台架B"}).status, 1);
+    EXPECT_EQ(run({"--station", "二号站", "report", "1", pdf}).status, 1);
     // Nothing to show, and a file that cannot be written.
     EXPECT_EQ(run({"list", "7"}).status, 1);
     EXPECT_EQ(run({"report", "7", pdf}).status, 1);

@@ -30,9 +30,9 @@ constexpr int kOk = kova::tool::kExitOk;
 constexpr int kFailed = kova::tool::kExitFailed;
 
 constexpr std::string_view kUsage =
-    "Usage: kovarecords list CHANNEL\n"
-    "   or: kovarecords report CHANNEL FILE.pdf\n"
-    "   or: kovarecords csv CHANNEL FILE.csv\n"
+    "Usage: kovarecords [--station NAME] [--device NAME] list CHANNEL\n"
+    "   or: kovarecords [--station NAME] [--device NAME] report CHANNEL FILE.pdf\n"
+    "   or: kovarecords [--station NAME] [--device NAME] csv CHANNEL FILE.csv\n"
     "   or: kovarecords --help | --version\n";
 
 constexpr std::string_view kHelp =
@@ -47,6 +47,10 @@ constexpr std::string_view kHelp =
     "          calibration it was checked against, as an A4 PDF.\n"
     "  csv     writes the history as CSV (UTF-8 with a byte-order mark, CRLF, Chinese\n"
     "          header).\n"
+    "\n"
+    "  --station NAME, --device NAME\n"
+    "          only the records of that station (\"1工位\") or device (\"制动台\"); a site\n"
+    "          database holds channel CHANNEL of every station.\n"
     "\n"
     "The records are found as the tool finds them: CalibRecords.db in the configuration\n"
     "directory of the system library's environment record, or the site database named by\n"
@@ -110,7 +114,7 @@ std::string listLine(const kova::CalibRecord& r) {
     return line + "  " + r.id;
 }
 
-int run(const std::vector<std::string>& args) {
+int run(const std::vector<std::string>& args, const kova::tool::Options& options) {
     const std::string& command = args[0];
     const std::size_t expected = command == "list" ? 2 : 3;
     if (command != "list" && command != "csv" && command != "report") {
@@ -123,6 +127,9 @@ int run(const std::vector<std::string>& args) {
     if (!channel) {
         return usageError("CHANNEL must be a channel number, not " + args[1]);
     }
+    // A site database holds every station's channel N: --station and --device narrow it down.
+    const kova::ChannelQuery query{*channel, options.value("--station").value_or(""),
+                                   options.value("--device").value_or("")};
     std::string error;
     const std::optional<std::string> configDir = configDirectory(error);
     if (!configDir) {
@@ -133,7 +140,7 @@ int run(const std::vector<std::string>& args) {
         std::cerr << "kovarecords: " << store.openError() << '\n';
     }
     if (command == "report") {
-        const std::optional<kova::CalibRecord> check = store.latestCheck({*channel, {}, {}});
+        const std::optional<kova::CalibRecord> check = store.latestCheck(query);
         if (!check) {
             return failed(store.problem().empty()
                               ? "通道 " + std::to_string(*channel) + " 没有校验记录"
@@ -144,7 +151,7 @@ int run(const std::vector<std::string>& args) {
             kova::writeCheckReport(*check, calibration ? &*calibration : nullptr, args[2]);
         return written ? kOk : failed(written.reason);
     }
-    const std::vector<kova::CalibRecord> records = store.history(*channel);
+    const std::vector<kova::CalibRecord> records = store.history(query);
     if (!store.problem().empty()) {
         std::cerr << "kovarecords: " << store.problem() << '\n';
     }
@@ -167,7 +174,8 @@ int run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     kova::tool::Options options;
-    const std::string error = kova::tool::parseOptions(argc, argv, {{"--help"}, {}}, options);
+    const std::string error =
+        kova::tool::parseOptions(argc, argv, {{"--help"}, {"--station", "--device"}}, options);
     if (const auto exit =
             kova::tool::exitBeforeRunning("kovarecords", options, error, kUsage, kHelp)) {
         return *exit;
@@ -180,7 +188,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    const int status = run(options.positional);
+    const int status = run(options.positional, options);
     std::cout.flush();
     return status == kOk && !std::cout ? kFailed : status;
 }

@@ -27,6 +27,7 @@
 #include "platform/HostUser.h"
 #include "platform/WindowMessages.h"
 #include "platform/qt/WindowReceiverQt.h"
+#include "records/RecordsSender.h"
 #include "records/RecordsStore.h"
 #include "runtime/CommandLine.h"
 #include "runtime/StartUp.h"
@@ -39,7 +40,7 @@ constexpr const char* kConfigPageTitle = " 通 道 配 置 ";
 constexpr const char* kCalibPageTitle = " 通 道 标 定 ";
 constexpr const char* kRecordsPageTitle = " 标 定 记 录 ";
 // How often records waiting for the site database are offered to it again.
-constexpr int kRecordsSendMs = 30000;
+constexpr std::chrono::seconds kRecordsSendPeriod{30};
 constexpr const char* kRestoredMessage = "提示：更改成功，程序即将退出，请重新启动标定程序 ！！";
 constexpr const char* kAboutItem = "关于 Calib(&A)...";
 
@@ -191,14 +192,8 @@ void CalibDlg::OpenRecords() {
     }
     rt_.records = records_.get();
     if (records_->hasSite()) {
-        auto* send = new QTimer(this);
-        connect(send, &QTimer::timeout, this, [this] {
-            if (rt_.records != nullptr) {
-                rt_.records->sendQueued();
-            }
-        });
-        send->start(kRecordsSendMs);
-        rt_.records->sendQueued();
+        recordsSender_ = std::make_unique<kova::RecordsSender>(
+            kova::recordsLocation(env_.ConfigDir(), rt_.SysIniPath), kRecordsSendPeriod);
     }
 }
 

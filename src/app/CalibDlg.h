@@ -25,6 +25,7 @@ class QTimer;
 
 namespace kova {
 class QtMessageWindow;
+class RecordsSender;
 class RecordsStore;
 class StatusLine;
 }  // namespace kova
@@ -105,6 +106,7 @@ class CalibDlg : public QDialog {
     Dialog_Tdcab* calibPage_ = nullptr;
     RecordsPage* recordsPage_ = nullptr;
     std::unique_ptr<kova::RecordsStore> records_;
+    std::unique_ptr<kova::RecordsSender> recordsSender_;  // with a site database
     std::unique_ptr<CMoveControl> layout_;
     QLabel* version_ = nullptr;
     QLabel* pageArea_ = nullptr;

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "PostgresServer.h"
 #include "RecordsTestData.h"
 #include "TestFiles.h"
 #include "records/RecordsLocation.h"
+#include "records/RecordsSender.h"
 #include "records/RecordsStore.h"
 
 namespace kova {
@@ -107,6 +110,24 @@ TEST_F(RecordsPostgresTest, QueuesWhileTheServerIsDownAndSendsOnceWhenItIsBack) 
     EXPECT_EQ(sql("SELECT passed, largest_error FROM calib_records WHERE id = 'r3'"), "0|-1.5\n");
     EXPECT_EQ(store.history(1).size(), 3U);
     EXPECT_EQ(store.problem(), "");
+}
+
+TEST_F(RecordsPostgresTest, TheSenderThreadDeliversTheQueueOnceTheServerIsBack) {
+    RecordsStore store(station("a"), options());
+    ASSERT_TRUE(store.open()) << store.openError();
+    ASSERT_TRUE(server().stop()) << server().failure();
+    EXPECT_EQ(store.append(test::calibration(1000, "q1")).status, AppendStatus::Queued);
+    ASSERT_TRUE(server().start()) << server().failure();
+    {
+        const RecordsSender sender(station("a"), std::chrono::milliseconds(20));
+        // A bounded wait for the one record, not a measure of how fast it goes.
+        for (int i = 0; i < 500 && sender.sent() < 1; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_EQ(sender.sent(), 1);
+    }
+    EXPECT_EQ(store.queuedCount(), 0);
+    EXPECT_EQ(sql("SELECT string_agg(id, ',') FROM calib_records"), "q1\n");
 }
 
 TEST_F(RecordsPostgresTest, HistoryHoldsTheSitesRecordsAndThisStationsQueuedOnesOnce) {

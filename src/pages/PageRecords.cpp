@@ -1,7 +1,5 @@
 #include "pages/PageRecords.h"
 
-#include <QDateTime>
-
 #include "KovaVersion.h"
 #include "records/RecordsStore.h"
 #include "records/logic/CheckErrors.h"
@@ -13,7 +11,6 @@ void keepRecord(Runtime& rt, CalibRecord record) {
     if (rt.records == nullptr) {
         return;
     }
-    record.utcMs = QDateTime::currentMSecsSinceEpoch();
     record.operatorName = rt.operatorName;
     record.toolVersion = "Calib " + std::string(kProgramVersion);
     const AppendResult result = rt.records->append(std::move(record));

@@ -9,8 +9,8 @@ namespace kova {
 
 struct Runtime;
 
-// Stamps the record with the time, the operator and the tool's version and appends it to the
-// station's records. Nothing happens while the tool keeps no records.
+// Stamps the record with the operator and the tool's version and appends it to the station's
+// records, which give it its time. Nothing happens while the tool keeps no records.
 void keepRecord(Runtime& rt, CalibRecord record);
 
 // The channel's tolerance as the records hold it (the default while none are kept).

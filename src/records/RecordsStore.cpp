@@ -199,7 +199,11 @@ AppendResult RecordsStore::append(CalibRecord record) {
         record.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     }
     if (record.utcMs == 0) {
-        record.utcMs = QDateTime::currentMSecsSinceEpoch();
+        // Strictly later than this store's previous record: two saves within one millisecond
+        // (a tolerance typed twice) must still read back newest first.
+        record.utcMs =
+            std::max<std::int64_t>(QDateTime::currentMSecsSinceEpoch(), lastStampedMs_ + 1);
+        lastStampedMs_ = record.utcMs;
     }
     AppendResult result;
     result.id = record.id;

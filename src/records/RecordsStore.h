@@ -65,7 +65,8 @@ class RecordsStore {
     // leaves them queued in it).
     bool usable() const { return localOpen_; }
 
-    // Stores a record; an empty id becomes a new UUID, a zero time the current time.
+    // Stores a record; an empty id becomes a new UUID, a zero time the current time (later than
+    // the time this store gave its previous record).
     // Storing a record whose id is there already stores nothing more.
     AppendResult append(CalibRecord record);
     // A Tolerance record for the channel (% of full scale).
@@ -115,6 +116,7 @@ class RecordsStore {
     bool siteRefused_ = false;
     std::optional<std::int64_t> nextSiteTry_;
     std::vector<CalibRecord> unsaved_;
+    std::int64_t lastStampedMs_ = 0;
 };
 
 }  // namespace kova

@@ -143,10 +143,8 @@ bool CalibDlg::Initialise() {
     // 11. The LED client reports on the status line.
     statusSink_ = std::make_unique<kova::StatusLine>(status_);
     rt_.ledClient.SetStatusWindow(statusSink_.get());
-    rt_.showStatus = [label = QPointer<QLabel>(status_)](const std::string& text) {
-        if (label != nullptr) {
-            label->setText(QString::fromStdString(text));
-        }
+    rt_.showStatus = [sink = statusSink_.get()](const std::string& text) {
+        sink->SetText(text.c_str());
     };
 
     // 12. Top of the window order, without moving.
@@ -185,15 +183,14 @@ bool CalibDlg::Initialise() {
 }
 
 void CalibDlg::OpenRecords() {
-    records_ = std::make_unique<kova::RecordsStore>(
-        kova::recordsLocation(env_.ConfigDir(), rt_.SysIniPath));
+    const kova::RecordsLocation location = kova::recordsLocation(env_.ConfigDir(), rt_.SysIniPath);
+    records_ = std::make_unique<kova::RecordsStore>(location);
     if (!records_->open() && !records_->usable()) {
         return;  // the status line says why; the tool works on without records
     }
     rt_.records = records_.get();
     if (records_->hasSite()) {
-        recordsSender_ = std::make_unique<kova::RecordsSender>(
-            kova::recordsLocation(env_.ConfigDir(), rt_.SysIniPath), kRecordsSendPeriod);
+        recordsSender_ = std::make_unique<kova::RecordsSender>(location, kRecordsSendPeriod);
     }
 }
 

@@ -37,7 +37,7 @@ const QColor kAfterColor(0, 255, 0);
 const QColor kCheckColor(255, 80, 80);
 
 std::string number(double value, int decimals = 3) {
-    return QString::number(value, 'f', decimals).toStdString();
+    return kova::formatFixed(value, decimals);
 }
 
 // A file name without characters file systems refuse.

@@ -7,6 +7,7 @@
 #include <array>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 namespace kova {
@@ -139,18 +140,15 @@ std::string migrate(QSqlDatabase& db, SqlDialect dialect, int from) {
 }
 
 // SQLite answers "locked" at once, without waiting in the busy timeout, when a connection asks
-// for WAL mode or a write lock while another is just creating the file or recovering its WAL
-// (two tools of a station opening a new file together). Such a statement is asked again for a
-// while.
-std::string sqliteWhileLocked(QSqlDatabase& db, const char* sql) {
-    constexpr int kAttempts = 250;  // 5 s in steps of 20 ms, like the busy timeout
-    std::string error;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        error = execSql(db, sql);
-        if (error.empty() || error.find("locked") == std::string::npos) {
-            return error;
-        }
+// for WAL mode, a write lock or the schema while another is just creating the file or recovering
+// its WAL (two tools of a station opening a new file together). Such a step is tried again for
+// as long as the busy timeout would wait. `attempt` gives "" or the driver's message.
+std::string whileLocked(const std::function<std::string()>& attempt) {
+    constexpr int kAttempts = 250;  // 5 s in steps of 20 ms
+    std::string error = attempt();
+    for (int i = 1; i < kAttempts && error.find("locked") != std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        error = attempt();
     }
     return error;
 }
@@ -205,24 +203,22 @@ SchemaResult prepareRecordsSchema(QSqlDatabase& db, SqlDialect dialect, const st
     };
     // Judged before anything is written: a refused database must stay exactly as it was. A file
     // another opener holds locked is busy, not damaged.
-    SchemaState before = readSchemaState(db, dialect);
-    for (int attempt = 0; attempt < 250 && before.error.find("locked") != std::string::npos;
-         ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SchemaState before;
+    whileLocked([&] {
         before = readSchemaState(db, dialect);
-    }
+        return before.error;
+    });
     if (SchemaResult result = judged(before); !result.message.empty()) {
         return result;
     }
     if (dialect == SqlDialect::Sqlite) {
-        if (std::string error = sqliteWhileLocked(db, "PRAGMA journal_mode = WAL");
+        if (std::string error =
+                whileLocked([&] { return execSql(db, "PRAGMA journal_mode = WAL"); });
             !error.empty()) {
             return failed(error);
         }
     }
-    if (std::string error = dialect == SqlDialect::Sqlite ? sqliteWhileLocked(db, "BEGIN IMMEDIATE")
-                                                          : beginWrite(db, dialect);
-        !error.empty()) {
+    if (std::string error = whileLocked([&] { return beginWrite(db, dialect); }); !error.empty()) {
         return failed(error);
     }
     if (dialect == SqlDialect::Postgres) {

@@ -90,9 +90,9 @@ for program in Calib ledserver kovamsg kovaini kovacard kovademo kovarecords; do
 done
 
 # The pages as installed: gzipped as Debian wants them, and man reads them.
-dpkg-deb -x "$deb" "$tmp/root"
+dpkg-deb -x "$deb" "$tmp/unpacked"
 for program in "${manuals[@]}"; do
-  page="$tmp/root/usr/$MANDIR/man1/$program.1.gz"
+  page="$tmp/unpacked/usr/$MANDIR/man1/$program.1.gz"
   gzip -t "$page" 2>/dev/null || fail "$program.1.gz is not gzip"
   text=$(MANWIDTH=80 man -l "$page" 2>&1) || fail "man -l $program.1.gz: $text"
   grep -qE "^ *$program +- " <<<"$text" || fail "man -l $program.1.gz shows no NAME: $text"

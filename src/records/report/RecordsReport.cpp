@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "platform/Numbers.h"
 #include "records/RecordsCsv.h"
 #include "records/logic/CheckErrors.h"
 #include "records/report/ReportPages.h"
@@ -23,7 +24,7 @@ QString localTime(std::int64_t utcMs) {
 }
 
 QString number(double value, int decimals = 3) {
-    return QString::number(value, 'f', decimals);
+    return qs(formatFixed(value, decimals));
 }
 
 QString verdict(const CheckEvaluation& evaluation) {

@@ -27,19 +27,40 @@ char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-fs::path drivesHome() {
+// "a/b" as fs::path's operator/ joins a relative b: no second separator after a trailing one.
+std::string joinText(std::string a, std::string_view b) {
+    if (!a.empty() && a.back() != '/') {
+        a += '/';
+    }
+    a += b;
+    return a;
+}
+
+// Text rather than fs::path: a profile read maps its file's drive every time.
+std::string drivesHome() {
     const char* drives = std::getenv("KOVA_DRIVES");
     if (drives != nullptr && *drives != '\0') {
         return drives;
     }
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    fs::path base;
-    if (xdg != nullptr && *xdg != '\0') {
-        base = xdg;
-    } else {
-        base = fs::path(envOr("HOME", "/")) / ".local" / "share";
+    const std::string base = (xdg != nullptr && *xdg != '\0')
+                                 ? std::string(xdg)
+                                 : joinText(envOr("HOME", "/"), ".local/share");
+    return joinText(base, "kova/drives");
+}
+
+std::string driveRootText(char drive) {
+    const char letter = upper(drive);
+    char var[] = "KOVA_DRIVE_?";
+    var[sizeof var - 2] = letter;
+    const char* set = std::getenv(var);
+    if (set != nullptr && *set != '\0') {
+        return set;
     }
-    return base / "kova" / "drives";
+    if (letter == 'Z') {
+        return "/";
+    }
+    return joinText(drivesHome(), std::string(1, static_cast<char>(letter - 'A' + 'a')));
 }
 
 std::vector<std::string> splitComponents(std::string_view text) {
@@ -95,48 +116,42 @@ fs::path resolveUnder(fs::path base, std::string_view rest) {
 }  // namespace
 
 fs::path driveRoot(char drive) {
-    const char letter = upper(drive);
-    const std::string var = std::string("KOVA_DRIVE_") + letter;
-    const char* set = std::getenv(var.c_str());
-    if (set != nullptr && *set != '\0') {
-        return set;
-    }
-    if (letter == 'Z') {
-        return "/";
-    }
-    return drivesHome() / std::string(1, static_cast<char>(letter - 'A' + 'a'));
+    return driveRootText(drive);
 }
 
 namespace {
 
-// The directory a path is rooted at (empty for a relative path) and the rest of it.
-std::pair<fs::path, std::string_view> splitRoot(std::string_view path) {
+// The directory a path is rooted at (empty for a relative path) and the rest of it. Text, not
+// fs::path: every profile read maps its file's name, and splitting a path into components costs
+// more than the read itself.
+std::pair<std::string, std::string_view> splitRoot(std::string_view path) {
     if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') {
-        return {driveRoot(path[0]), path.substr(2)};
+        return {driveRootText(path[0]), path.substr(2)};
     }
     if (!path.empty() && path[0] == '/') {
-        return {fs::path("/"), path};
+        return {"/", path};
     }
     if (!path.empty() && path[0] == '\\') {
-        return {driveRoot(windowsWorkingDirectory()[0]), path};
+        return {driveRootText(windowsWorkingDirectory()[0]), path};
     }
-    return {fs::path(), path};
+    return {std::string(), path};
 }
 
 // The root and the components joined as text, "\\" and "/" alike, empty components dropped.
-std::string joinLexically(const fs::path& base, std::string_view rest) {
-    std::string text = base.native();
+std::string joinLexically(std::string text, std::string_view rest) {
+    text.reserve(text.size() + rest.size() + 1);
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
     std::size_t start = 0;
-    while (start <= rest.size()) {
-        std::size_t stop = rest.find_first_of("\\/", start);
-        if (stop == std::string_view::npos) {
-            stop = rest.size();
+    while (start < rest.size()) {
+        std::size_t stop = start;
+        while (stop < rest.size() && !separator(rest[stop])) {
+            ++stop;
         }
         if (stop > start) {
             if (!text.empty() && text.back() != '/') {
                 text += '/';
             }
-            text.append(rest.substr(start, stop - start));
+            text.append(rest.data() + start, stop - start);
         }
         start = stop + 1;
     }
@@ -146,13 +161,14 @@ std::string joinLexically(const fs::path& base, std::string_view rest) {
 }  // namespace
 
 std::string lexicalHostPath(std::string_view path) {
-    const auto [base, rest] = splitRoot(path);
-    return joinLexically(base, rest);
+    auto [base, rest] = splitRoot(path);
+    return joinLexically(std::move(base), rest);
 }
 
 fs::path hostPath(std::string_view path) {
-    const auto [base, rest] = splitRoot(path);
-    const fs::path lexical(joinLexically(base, rest));
+    auto [root, rest] = splitRoot(path);
+    const fs::path base(root);
+    const fs::path lexical(joinLexically(std::move(root), rest));
     std::error_code ec;
     const bool relative = base.empty();
     fs::path cwd;

@@ -54,6 +54,15 @@ TEST_F(HostPathTest, DrivesComeFromTheEnvironment) {
         const test::ScopedEnv empty("KOVA_DRIVE_E", "");
         EXPECT_EQ(driveRoot('E'), root_ / "drives/e") << "an empty variable counts as unset";
     }
+    {
+        // Joined as text: a trailing separator is not doubled (paths compare equal either way,
+        // so the text is compared).
+        const test::ScopedEnv rootHome("HOME", "/");
+        EXPECT_EQ(driveRoot('d').string(), "/.local/share/kova/drives/d");
+        const test::ScopedEnv drives("KOVA_DRIVES", (root_ / "drives").string() + "/");
+        EXPECT_EQ(driveRoot('d').string(), (root_ / "drives/d").string());
+        EXPECT_EQ(lexicalHostPath("d:\\x\\\\y.ini\\"), (root_ / "drives/d/x/y.ini").string());
+    }
     EXPECT_EQ(driveRoot('z'), fs::path("/"));
     const test::ScopedEnv z("KOVA_DRIVE_Z", root_ / "zed");
     EXPECT_EQ(driveRoot('Z'), root_ / "zed");

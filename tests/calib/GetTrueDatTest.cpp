@@ -133,13 +133,16 @@ TEST(GetTrueDatTest, SegmentSearchTriesTheTestsInTheirOrderOnAnyTable) {
     };
     std::mt19937 random(12);
     std::uniform_int_distribution<int> volt(0, 6);
-    for (int round = 0; round < 2000; ++round) {
+    // Every table length, so each count of whole groups of four and every remainder is searched.
+    for (int round = 0; round < 20000; ++round) {
         CalibTable t = tableOf({});
-        const int n = 2 + round % 7;
+        const int n = 2 + round % (kCalibTablePoints - 1);
         for (int i = 0; i < n; ++i) {
             t.volt[i] = static_cast<float>(volt(random));
         }
-        const float x = static_cast<float>(volt(random)) - 0.5f * static_cast<float>(round % 3);
+        const float x = round % 101 == 0 ? std::numeric_limits<float>::quiet_NaN()
+                                         : static_cast<float>(volt(random)) -
+                                               0.5f * static_cast<float>(round % 3);
         ASSERT_EQ(calibSegment(t, n, x), plainSearch(t, n, x)) << "round " << round;
     }
 }

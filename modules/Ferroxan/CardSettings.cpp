@@ -88,6 +88,45 @@ double analogValue(const AnalogSettings& channel, double tMs) {
     return channel.level + channel.amplitude * (cycles - std::floor(cycles));
 }
 
+double NoiseSource::uniform(double bound) {
+    // splitmix64: one multiply-xorshift round a number, and well mixed from any seed.
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    const double unit = static_cast<double>(z >> 11) * 0x1p-53;  // [0, 1)
+    return bound * (2.0 * unit - 1.0);
+}
+
+void analogBurst(const AnalogSettings& channel, double lastMs, double stepMs, NoiseSource& noise,
+                 float* samples, int count) {
+    const bool noisy = channel.noise > 0.0;
+    const auto store = [&](int i, double value) {
+        samples[i] = static_cast<float>(noisy ? value + noise.uniform(channel.noise) : value);
+    };
+    if (channel.mode != Waveform::Sine || !(channel.periodMs > 0.0) || count < 2) {
+        for (int i = 0; i < count; ++i) {
+            store(i, analogValue(channel, lastMs - (count - 1 - i) * stepMs));
+        }
+        return;
+    }
+    // sin(a + k d) by turning (cos, sin) through d each sample; the phase is reduced to one
+    // period first so that a long-running clock loses no digits.
+    const double first = (lastMs - (count - 1) * stepMs) / channel.periodMs;
+    const double angle = 2.0 * std::numbers::pi * (first - std::floor(first));
+    const double delta = 2.0 * std::numbers::pi * (stepMs / channel.periodMs);
+    const double cosDelta = std::cos(delta);
+    const double sinDelta = std::sin(delta);
+    double c = std::cos(angle);
+    double sn = std::sin(angle);
+    for (int i = 0; i < count; ++i) {
+        store(i, channel.level + channel.amplitude * sn);
+        const double next = sn * cosDelta + c * sinDelta;
+        c = c * cosDelta - sn * sinDelta;
+        sn = next;
+    }
+}
+
 bool inputActive(const InputSettings& input, double tMs) {
     if (!(input.blinkMs > 0.0)) {
         return input.active;

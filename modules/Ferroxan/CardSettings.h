@@ -50,6 +50,24 @@ CardSettings parseCardSettings(const kova::IniDocument& document);
 // The noise-free voltage of an analog channel at time t.
 double analogValue(const AnalogSettings& channel, double tMs);
 
+// The noise source of the analog readings: uniform in [-bound, bound), a few nanoseconds a
+// sample (a burst of 80 noisy samples is read every tick).
+class NoiseSource {
+  public:
+    void seed(std::uint32_t seed) { state_ = seed; }
+    double uniform(double bound);
+
+  private:
+    std::uint64_t state_ = 1;
+};
+
+// A burst of `count` samples stepMs apart, the last at lastMs: analogValue at each time, plus
+// noise when the channel has it, stored as single precision. A sine turns its phase by a rotation
+// instead of one sin() a sample, equal to analogValue to within a few units in the last place of
+// a double.
+void analogBurst(const AnalogSettings& channel, double lastMs, double stepMs, NoiseSource& noise,
+                 float* samples, int count);
+
 // Whether a digital input is active at time t.
 bool inputActive(const InputSettings& input, double tMs);
 

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
-#include <random>
 #include <string>
 
 #include "CardSettings.h"
@@ -47,13 +46,8 @@ class Card {
 
     void readAnalog(int channel, float* samples, int count) {
         const double now = beginRead();
-        const AnalogSettings& a = settings_.analog[channel];
-        std::uniform_real_distribution<double> noise(-a.noise, a.noise);
-        for (int i = 0; i < count; ++i) {
-            const double t = now - (count - 1 - i) * settings_.sampleIntervalMs;
-            const double value = analogValue(a, t) + (a.noise > 0.0 ? noise(noise_) : 0.0);
-            samples[i] = static_cast<float>(value);
-        }
+        analogBurst(settings_.analog[channel], now, settings_.sampleIntervalMs, noise_, samples,
+                    count);
     }
 
     float readFrequency(int channel) {
@@ -96,7 +90,7 @@ class Card {
     SettingsWatch watch_;
     fs::path outputsFile_;
     CardSettings settings_;
-    std::mt19937 noise_{1};
+    NoiseSource noise_;
     double clockMs_ = 0.0;
     double lastRealMs_ = 0.0;
     std::array<double, kCounterChannels> counterZeroMs_{};

@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/VectorState.h"
+
 namespace kova {
 namespace {
 
@@ -181,6 +183,7 @@ bool runGuarded(GuardedCode code, void (*fn)(void*), void* context) noexcept {
     if (sigsetjmp(frame.resume, 0) == 0) {
         tCurrent = &frame;
         std::atomic_signal_fence(std::memory_order_seq_cst);
+        clearUpperVectorState();
         try {
             fn(context);
             returned = true;

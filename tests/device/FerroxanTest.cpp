@@ -69,6 +69,27 @@ TEST(FerroxanSignalTest, WaveformsFollowTheirLaws) {
     EXPECT_DOUBLE_EQ(analogValue(sine, 250.0), 2.0);
 }
 
+TEST(FerroxanSignalTest, ABurstIsTheWaveformAtEachSampleTime) {
+    // The sine's rotation against one sin() a sample, over 500 samples and on a clock that has
+    // run for days; a waveform without a rotation and a single sample go the plain way.
+    const AnalogSettings sine{Waveform::Sine, 2.0, 1.5, 730.0, 0.0};
+    const AnalogSettings ramp{Waveform::Ramp, 1.0, 4.0, 1000.0, 0.0};
+    NoiseSource noise;
+    for (const double lastMs : {0.0, 1234.5, 3.0e8}) {
+        for (const AnalogSettings& channel : {sine, ramp}) {
+            float samples[500];
+            analogBurst(channel, lastMs, 0.1, noise, samples, 500);
+            for (int i = 0; i < 500; ++i) {
+                const double t = lastMs - (499 - i) * 0.1;
+                ASSERT_NEAR(samples[i], analogValue(channel, t), 1e-6) << lastMs << " " << i;
+            }
+        }
+        float one = 0.0f;
+        analogBurst(sine, lastMs, 0.1, noise, &one, 1);
+        EXPECT_EQ(one, static_cast<float>(analogValue(sine, lastMs)));
+    }
+}
+
 TEST(FerroxanSignalTest, InputsBlinkActiveForTheFirstHalfOfEachPeriod) {
     const InputSettings blinking{false, 400.0};
     EXPECT_TRUE(inputActive(blinking, 0.0));

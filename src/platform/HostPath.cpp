@@ -138,23 +138,26 @@ std::pair<std::string, std::string_view> splitRoot(std::string_view path) {
 }
 
 // The root and the components joined as text, "\\" and "/" alike, empty components dropped.
+// Written into the string's own buffer: every profile read maps its file's name.
 std::string joinLexically(std::string text, std::string_view rest) {
-    text.reserve(text.size() + rest.size() + 1);
-    const auto separator = [](char c) { return c == '\\' || c == '/'; };
-    std::size_t start = 0;
-    while (start < rest.size()) {
-        std::size_t stop = start;
-        while (stop < rest.size() && !separator(rest[stop])) {
-            ++stop;
-        }
-        if (stop > start) {
-            if (!text.empty() && text.back() != '/') {
-                text += '/';
+    const std::size_t rootSize = text.size();
+    // At most one separator is added before the first component, and one per separator of rest.
+    text.resize(rootSize + 1 + rest.size());
+    char* const begin = text.data();
+    char* out = begin + rootSize;
+    bool separatorDue = rootSize > 0 && out[-1] != '/';
+    for (const char c : rest) {
+        if (c == '\\' || c == '/') {
+            separatorDue = out != begin && out[-1] != '/';
+        } else {
+            if (separatorDue) {
+                *out++ = '/';
+                separatorDue = false;
             }
-            text.append(rest.data() + start, stop - start);
+            *out++ = c;
         }
-        start = stop + 1;
     }
+    text.resize(static_cast<std::size_t>(out - begin));
     return text;
 }
 

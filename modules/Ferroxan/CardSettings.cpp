@@ -88,16 +88,6 @@ double analogValue(const AnalogSettings& channel, double tMs) {
     return channel.level + channel.amplitude * (cycles - std::floor(cycles));
 }
 
-double NoiseSource::uniform(double bound) {
-    // splitmix64: one multiply-xorshift round a number, and well mixed from any seed.
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    const double unit = static_cast<double>(z >> 11) * 0x1p-53;  // [0, 1)
-    return bound * (2.0 * unit - 1.0);
-}
-
 void analogBurst(const AnalogSettings& channel, double lastMs, double stepMs, NoiseSource& noise,
                  float* samples, int count) {
     const bool noisy = channel.noise > 0.0;

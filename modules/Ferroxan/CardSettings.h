@@ -55,7 +55,16 @@ double analogValue(const AnalogSettings& channel, double tMs);
 class NoiseSource {
   public:
     void seed(std::uint32_t seed) { state_ = seed; }
-    double uniform(double bound);
+
+    // splitmix64: one multiply-xorshift round a number, and well mixed from any seed.
+    double uniform(double bound) {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        z ^= z >> 31;
+        const double unit = static_cast<double>(z >> 11) * 0x1p-53;  // [0, 1)
+        return bound * (2.0 * unit - 1.0);
+    }
 
   private:
     std::uint64_t state_ = 1;

@@ -230,29 +230,34 @@ consteval std::size_t slotOf(std::string_view name, int occurrence = 1) {
 template <SlotKind K>
 struct SlotDefaults;
 
-template <>
-struct SlotDefaults<SlotKind::Int> {
-    using Raw = int;
-    static int absent() { return -1007; }
-    static int failed() { return -1008; }
-    static int result(Raw r) { return r; }
+// A result that comes back as the entry point gives it, with its two fixed defaults.
+template <class R, R Absent, R Failed>
+struct PassedThrough {
+    using Raw = R;
+    static R absent() { return Absent; }
+    static R failed() { return Failed; }
+    static R result(Raw r) { return r; }
 };
 
-template <>
-struct SlotDefaults<SlotKind::IntZero> {
-    using Raw = int;
-    static int absent() { return 0; }
-    static int failed() { return 0; }
-    static int result(Raw r) { return r; }
-};
+// The texts' defaults: pointers to these, as the family's zero-terminated texts are.
+inline constexpr char kDevVersionAbsent[] = "NULL";
+inline constexpr char kDevVersionFailed[] = "CATCH-DevGetVersion";
+inline constexpr char kVersionUnknown[] = "UNKNOW";
 
 template <>
-struct SlotDefaults<SlotKind::IntZeroOrMinusOne> {
-    using Raw = int;
-    static int absent() { return 0; }
-    static int failed() { return -1; }
-    static int result(Raw r) { return r; }
-};
+struct SlotDefaults<SlotKind::Int> : PassedThrough<int, -1007, -1008> {};
+template <>
+struct SlotDefaults<SlotKind::IntZero> : PassedThrough<int, 0, 0> {};
+template <>
+struct SlotDefaults<SlotKind::IntZeroOrMinusOne> : PassedThrough<int, 0, -1> {};
+template <>
+struct SlotDefaults<SlotKind::Real> : PassedThrough<float, -10000.0f, -10000.0f> {};
+template <>
+struct SlotDefaults<SlotKind::DevVersionText>
+    : PassedThrough<const char*, kDevVersionAbsent, kDevVersionFailed> {};
+template <>
+struct SlotDefaults<SlotKind::VersionText>
+    : PassedThrough<const char*, kVersionUnknown, kVersionUnknown> {};
 
 template <>
 struct SlotDefaults<SlotKind::Truth> {
@@ -260,30 +265,6 @@ struct SlotDefaults<SlotKind::Truth> {
     static bool absent() { return false; }
     static bool failed() { return false; }
     static bool result(Raw r) { return r != 0; }
-};
-
-template <>
-struct SlotDefaults<SlotKind::Real> {
-    using Raw = float;
-    static float absent() { return -10000.0f; }
-    static float failed() { return -10000.0f; }
-    static float result(Raw r) { return r; }
-};
-
-template <>
-struct SlotDefaults<SlotKind::DevVersionText> {
-    using Raw = const char*;
-    static const char* absent() { return "NULL"; }
-    static const char* failed() { return "CATCH-DevGetVersion"; }
-    static const char* result(Raw r) { return r; }
-};
-
-template <>
-struct SlotDefaults<SlotKind::VersionText> {
-    using Raw = const char*;
-    static const char* absent() { return "UNKNOW"; }
-    static const char* failed() { return "UNKNOW"; }
-    static const char* result(Raw r) { return r; }
 };
 
 template <>

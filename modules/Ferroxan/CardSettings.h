@@ -5,19 +5,19 @@
 #include <array>
 #include <cstdint>
 
+#include "device/CardChannels.h"
+
 namespace kova {
 class IniDocument;
 }
 
 namespace ferroxan {
 
-inline constexpr int kAnalogChannels = 100;         // 0-99
-inline constexpr int kFirstFrequencyChannel = 100;  // 100-299
-inline constexpr int kFrequencyChannels = 200;
-inline constexpr int kFirstCounterChannel = 300;  // 300-399
-inline constexpr int kCounterChannels = 100;
-inline constexpr int kDigitalInputs = 16;
-inline constexpr int kDigitalOutputs = 24;
+using namespace kova::card;
+
+// The simulated card answers on all frequency channels and on the first hundred counters.
+inline constexpr int kFrequencyChannels = kFirstCounterChannel - kFirstFrequencyChannel;
+inline constexpr int kCounterChannels = 100;  // 300-399
 
 enum class Waveform : std::uint8_t { Constant, Sine, Ramp };
 

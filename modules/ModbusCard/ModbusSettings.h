@@ -8,17 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "device/CardChannels.h"
+
 namespace kova {
 class IniDocument;
 }
 
 namespace modbuscard {
 
-inline constexpr int kAnalogChannels = 100;         // 0-99
-inline constexpr int kFirstFrequencyChannel = 100;  // 100-299
-inline constexpr int kFirstCounterChannel = 300;    // 300 and above
-inline constexpr int kDigitalInputs = 16;
-inline constexpr int kDigitalOutputs = 24;
+using namespace kova::card;
 
 enum class Transport : std::uint8_t { Tcp, Rtu };
 enum class Table : std::uint8_t { Input, Holding };

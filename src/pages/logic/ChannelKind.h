@@ -3,6 +3,8 @@
 // inputs from 100 and its counters from 300. Where the counters end depends on the window: the
 // calibration page reads none from 700 on, the check window none from 1000 on.
 
+#include "device/CardChannels.h"
+
 namespace kova {
 
 enum class ChannelKind {
@@ -12,8 +14,8 @@ enum class ChannelKind {
     Unread,     // from the counter end on: nothing is read or shown
 };
 
-inline constexpr int kFirstFrequencyChannel = 100;
-inline constexpr int kFirstCounterChannel = 300;
+using card::kFirstCounterChannel;
+using card::kFirstFrequencyChannel;
 // The first channel number each window no longer reads.
 inline constexpr int kPageCounterEnd = 700;
 inline constexpr int kCheckCounterEnd = 1000;

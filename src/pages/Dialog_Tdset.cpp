@@ -87,14 +87,15 @@ QRect rectOf(const std::array<int, 4>& du) {
     return dialogUnitRect(du[0], du[1], du[2], du[3]);
 }
 
-template <typename Command>
-QGroupBox* addListGroup(Dialog_Tdset* page, const ListGroupTemplate& t, CEditListCtrl*& list,
-                        QLineEdit*& keyword, QPushButton*& add, Command command) {
+// Builds `controls` in their group box; "添 加" adds to them.
+QGroupBox* addListGroup(Dialog_Tdset* page, const ListGroupTemplate& t,
+                        Dialog_Tdset::ListGroup& controls) {
     auto* group = place(new QGroupBox(kova::qs(t.title), page), rectOf(t.group));
-    list = place(new CEditListCtrl(page), rectOf(t.list));
+    controls.list = place(new CEditListCtrl(page), rectOf(t.list));
     label("项目关键字：", page, rectOf(t.label));
-    keyword = place(new QLineEdit(page), rectOf(t.keyword));
-    add = kova::placeButton("添 加", page, rectOf(t.add), command);
+    controls.keyword = place(new QLineEdit(page), rectOf(t.keyword));
+    controls.add = kova::placeButton("添 加", page, rectOf(t.add),
+                                     [page, &controls] { page->OnAdd(controls); });
     return group;
 }
 
@@ -161,12 +162,9 @@ void Dialog_Tdset::BuildControls() {
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    QGroupBox* analogGroup = addListGroup(this, kListGroups[0], analogList_, analogKeyword_,
-                                          addAnalog_, &Dialog_Tdset::OnAddAnalog);
-    QGroupBox* inputGroup = addListGroup(this, kListGroups[1], inputList_, inputKeyword_, addInput_,
-                                         &Dialog_Tdset::OnAddInput);
-    QGroupBox* outputGroup = addListGroup(this, kListGroups[2], outputList_, outputKeyword_,
-                                          addOutput_, &Dialog_Tdset::OnAddOutput);
+    QGroupBox* analogGroup = addListGroup(this, kListGroups[0], analog_);
+    QGroupBox* inputGroup = addListGroup(this, kListGroups[1], inputs_);
+    QGroupBox* outputGroup = addListGroup(this, kListGroups[2], outputs_);
 
     QLabel* hint = label(kHint, this, dialogUnitRect(7, 331, 468, 8));
     for (QWidget* remark : {static_cast<QWidget*>(analogGroup), static_cast<QWidget*>(inputGroup),
@@ -200,15 +198,15 @@ void Dialog_Tdset::SetUpLists() {
         list.SetClickEditExcluded(0);
         list.SetColumnNoEdit(0, true);
     };
-    setUp(*analogList_, kova::kAnalogColumns);
-    setUp(*inputList_, kova::kDigitalColumns);
-    setUp(*outputList_, kova::kDigitalColumns);
+    setUp(*analog_.list, kova::kAnalogColumns);
+    setUp(*inputs_.list, kova::kDigitalColumns);
+    setUp(*outputs_.list, kova::kDigitalColumns);
 }
 
 void Dialog_Tdset::ClearLists() {
-    analogList_->DeleteAllItems();
-    inputList_->DeleteAllItems();
-    outputList_->DeleteAllItems();
+    for (const ListGroup* group : {&analog_, &inputs_, &outputs_}) {
+        group->list->DeleteAllItems();
+    }
 }
 
 void Dialog_Tdset::OnSelchangeStation() {
@@ -220,18 +218,19 @@ void Dialog_Tdset::OnSelchangeDevice() {
     ClearLists();
     const kova::ChannelLists lists = store_.LoadChannels(kova::textOf(*deviceBox_));
     for (const kova::AnalogChannel& row : lists.analog) {
-        appendRow(*analogList_, kova::cellsOf(row));
+        appendRow(*analog_.list, kova::cellsOf(row));
     }
     for (const kova::DigitalChannel& row : lists.inputs) {
-        appendRow(*inputList_, kova::cellsOf(row));
+        appendRow(*inputs_.list, kova::cellsOf(row));
     }
     for (const kova::DigitalChannel& row : lists.outputs) {
-        appendRow(*outputList_, kova::cellsOf(row));
+        appendRow(*outputs_.list, kova::cellsOf(row));
     }
 }
 
-void Dialog_Tdset::AddRow(CEditListCtrl& list, const QLineEdit& keywordBox) {
-    const std::string keyword = kova::textOf(keywordBox);
+void Dialog_Tdset::OnAdd(const ListGroup& group) {
+    CEditListCtrl& list = *group.list;
+    const std::string keyword = kova::textOf(*group.keyword);
     if (const auto refusal = kova::addRefusal(keyword, columnTexts(list, 0))) {
         Message(*refusal);
         return;
@@ -240,28 +239,16 @@ void Dialog_Tdset::AddRow(CEditListCtrl& list, const QLineEdit& keywordBox) {
     list.InsertItem(list.GetItemCount(), keyword);
 }
 
-void Dialog_Tdset::OnAddAnalog() {
-    AddRow(*analogList_, *analogKeyword_);
-}
-
-void Dialog_Tdset::OnAddInput() {
-    AddRow(*inputList_, *inputKeyword_);
-}
-
-void Dialog_Tdset::OnAddOutput() {
-    AddRow(*outputList_, *outputKeyword_);
-}
-
 kova::ChannelLists Dialog_Tdset::ListsAsShown() const {
     kova::ChannelLists lists;
-    for (int row = 0; row < analogList_->GetItemCount(); ++row) {
-        lists.analog.push_back(kova::analogFromCells(rowTexts(*analogList_, row)));
+    for (int row = 0; row < analog_.list->GetItemCount(); ++row) {
+        lists.analog.push_back(kova::analogFromCells(rowTexts(*analog_.list, row)));
     }
-    for (int row = 0; row < outputList_->GetItemCount(); ++row) {
-        lists.outputs.push_back(kova::digitalFromCells(rowTexts(*outputList_, row)));
+    for (int row = 0; row < outputs_.list->GetItemCount(); ++row) {
+        lists.outputs.push_back(kova::digitalFromCells(rowTexts(*outputs_.list, row)));
     }
-    for (int row = 0; row < inputList_->GetItemCount(); ++row) {
-        lists.inputs.push_back(kova::digitalFromCells(rowTexts(*inputList_, row)));
+    for (int row = 0; row < inputs_.list->GetItemCount(); ++row) {
+        lists.inputs.push_back(kova::digitalFromCells(rowTexts(*inputs_.list, row)));
     }
     return lists;
 }

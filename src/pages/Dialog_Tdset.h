@@ -20,6 +20,13 @@ class Dialog_Tdset : public kova::TabPage {
   public:
     static constexpr int kTemplateId = 131;
 
+    // One of the three lists with its keyword box and its "添 加" button.
+    struct ListGroup {
+        CEditListCtrl* list = nullptr;
+        QLineEdit* keyword = nullptr;
+        QPushButton* add = nullptr;
+    };
+
     // Builds the page from its template and opens it: fonts, lists, the stations of this
     // computer (a message when there is none), the layout and timer 1.
     Dialog_Tdset(kova::ChannelStore store, PageAreaSource pageArea, QWidget* parent = nullptr);
@@ -33,31 +40,22 @@ class Dialog_Tdset : public kova::TabPage {
     // Commands, as the controls trigger them.
     void OnSelchangeStation();
     void OnSelchangeDevice();
-    void OnAddAnalog();
-    void OnAddInput();
-    void OnAddOutput();
+    // "添 加" of one list: a row with the keyword its box holds.
+    void OnAdd(const ListGroup& group);
     void OnSave();
 
     // The controls, for the main window's layout and for tests.
     QComboBox* stationBox() const { return stationBox_; }
     QComboBox* deviceBox() const { return deviceBox_; }
-    CEditListCtrl* analogList() const { return analogList_; }
-    CEditListCtrl* inputList() const { return inputList_; }
-    CEditListCtrl* outputList() const { return outputList_; }
-    QLineEdit* analogKeyword() const { return analogKeyword_; }
-    QLineEdit* inputKeyword() const { return inputKeyword_; }
-    QLineEdit* outputKeyword() const { return outputKeyword_; }
-    QPushButton* addAnalogButton() const { return addAnalog_; }
-    QPushButton* addInputButton() const { return addInput_; }
-    QPushButton* addOutputButton() const { return addOutput_; }
+    const ListGroup& analog() const { return analog_; }    // "模拟"
+    const ListGroup& inputs() const { return inputs_; }    // "数字输入"
+    const ListGroup& outputs() const { return outputs_; }  // "数字输出"
     QPushButton* saveButton() const { return save_; }
 
   private:
     void BuildControls();
     void SetUpLists();
     void ClearLists();
-    // "添 加" for one list with its keyword box.
-    void AddRow(CEditListCtrl& list, const QLineEdit& keywordBox);
     kova::ChannelLists ListsAsShown() const;
     void Message(const std::string& text);
 
@@ -65,14 +63,8 @@ class Dialog_Tdset : public kova::TabPage {
 
     QComboBox* stationBox_ = nullptr;
     QComboBox* deviceBox_ = nullptr;
-    CEditListCtrl* analogList_ = nullptr;
-    CEditListCtrl* inputList_ = nullptr;
-    CEditListCtrl* outputList_ = nullptr;
-    QLineEdit* analogKeyword_ = nullptr;
-    QLineEdit* inputKeyword_ = nullptr;
-    QLineEdit* outputKeyword_ = nullptr;
-    QPushButton* addAnalog_ = nullptr;
-    QPushButton* addInput_ = nullptr;
-    QPushButton* addOutput_ = nullptr;
+    ListGroup analog_;
+    ListGroup inputs_;
+    ListGroup outputs_;
     QPushButton* save_ = nullptr;
 };

@@ -66,13 +66,13 @@ class EndToEndTest : public ::testing::Test {
         Dialog_Tdset config(ChannelStore(rt.channelIniPaths()), [] { return QRect(); });
         config.deviceBox()->setCurrentIndex(0);
         config.OnSelchangeDevice();
-        config.analogKeyword()->setText(QStringLiteral("左制动力"));
-        config.OnAddAnalog();
-        ASSERT_EQ(config.analogList()->GetItemCount(), 1);
-        config.analogList()->SetItemText(0, 1, "4");
-        config.analogList()->SetItemText(0, 2, "左轮制动力");
-        config.analogList()->SetItemText(0, 3, "1");
-        config.analogList()->SetItemText(0, 5, "daN");
+        config.analog().keyword->setText(QStringLiteral("左制动力"));
+        config.OnAdd(config.analog());
+        ASSERT_EQ(config.analog().list->GetItemCount(), 1);
+        config.analog().list->SetItemText(0, 1, "4");
+        config.analog().list->SetItemText(0, 2, "左轮制动力");
+        config.analog().list->SetItemText(0, 3, "1");
+        config.analog().list->SetItemText(0, 5, "daN");
         config.OnSave();
     }
 

@@ -35,40 +35,40 @@ TEST_F(DialogTdsetTest, OpensOnTheFirstStationWithItsDevicesButNoDevice) {
         EXPECT_EQ(p.stationBox()->isEnabled(), c.boxEnabled) << c.sysIni;
         EXPECT_EQ(itemsOf(*p.deviceBox()), c.devices) << c.sysIni;
         EXPECT_EQ(p.deviceBox()->currentIndex(), -1) << c.sysIni;  // no device, no channels
-        EXPECT_EQ(p.analogList()->GetItemCount() + p.inputList()->GetItemCount() +
-                      p.outputList()->GetItemCount(),
+        EXPECT_EQ(p.analog().list->GetItemCount() + p.inputs().list->GetItemCount() +
+                      p.outputs().list->GetItemCount(),
                   0);
         EXPECT_EQ(messages(), c.messages) << c.sysIni;
         EXPECT_TRUE(p.placeTimer()->isActive());
         EXPECT_EQ(p.placeTimer()->interval(), 50);
     }
     // Without a station the page stays usable.
-    type(*page->analogKeyword(), "压力");
-    page->OnAddAnalog();
-    EXPECT_EQ(page->analogList()->GetItemCount(), 1);
+    type(*page->analog().keyword, "压力");
+    page->OnAdd(page->analog());
+    EXPECT_EQ(page->analog().list->GetItemCount(), 1);
 }
 
 TEST_F(DialogTdsetTest, ChoosingADeviceOrAStationReloadsTheLists) {
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");
-    EXPECT_EQ(rowsOf(*p.analogList()),
+    EXPECT_EQ(rowsOf(*p.analog().list),
               (Rows{{"左制动", "3", "左轮制动力", "2", "1", "daN", "-5", "5", "-1", "1"},
                     {"右制动", "4", "右轮制动力", "", "", "", "", "", "", ""}}));
-    EXPECT_EQ(rowsOf(*p.inputList()), (Rows{{"到位", "1", "到位开关"}, {"举升", "2", ""}}));
-    EXPECT_EQ(rowsOf(*p.outputList()), (Rows{{"电机", "5", "主电机"}}));
+    EXPECT_EQ(rowsOf(*p.inputs().list), (Rows{{"到位", "1", "到位开关"}, {"举升", "2", ""}}));
+    EXPECT_EQ(rowsOf(*p.outputs().list), (Rows{{"电机", "5", "主电机"}}));
 
     pick(*p.deviceBox(), "侧滑台");
-    EXPECT_EQ(rowsOf(*p.analogList()), (Rows{{"侧滑", "7", "", "", "", "", "", "", "", ""}}));
-    EXPECT_EQ(p.inputList()->GetItemCount(), 0);
-    EXPECT_EQ(p.outputList()->GetItemCount(), 0);
+    EXPECT_EQ(rowsOf(*p.analog().list), (Rows{{"侧滑", "7", "", "", "", "", "", "", "", ""}}));
+    EXPECT_EQ(p.inputs().list->GetItemCount(), 0);
+    EXPECT_EQ(p.outputs().list->GetItemCount(), 0);
 
     // Another station: its devices, none chosen, and empty lists.
     pick(*p.deviceBox(), "制动台");
     pick(*p.stationBox(), "5工位");
     EXPECT_EQ(itemsOf(*p.deviceBox()), (std::vector<std::string>{"灯光仪"}));
     EXPECT_EQ(p.deviceBox()->currentIndex(), -1);
-    EXPECT_EQ(p.analogList()->GetItemCount() + p.inputList()->GetItemCount() +
-                  p.outputList()->GetItemCount(),
+    EXPECT_EQ(p.analog().list->GetItemCount() + p.inputs().list->GetItemCount() +
+                  p.outputs().list->GetItemCount(),
               0);
 }
 
@@ -84,21 +84,21 @@ TEST_F(DialogTdsetTest, AddComparesKeywordsWithinOneListOnly) {
         const char* message;  // nullptr: a row is added
     };
     const Case cases[] = {
-        {p.analogKeyword(), p.addAnalogButton(), p.analogList(), "", "请填入通道项目关键字!"},
-        {p.analogKeyword(), p.addAnalogButton(), p.analogList(), "左制动", "关键字重复！"},
-        {p.inputKeyword(), p.addInputButton(), p.inputList(), "到位", "关键字重复！"},
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "电机", "关键字重复！"},
+        {p.analog().keyword, p.analog().add, p.analog().list, "", "请填入通道项目关键字!"},
+        {p.analog().keyword, p.analog().add, p.analog().list, "左制动", "关键字重复！"},
+        {p.inputs().keyword, p.inputs().add, p.inputs().list, "到位", "关键字重复！"},
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "电机", "关键字重复！"},
         // The analog keyword in the input list, an output keyword in the analog list.
-        {p.inputKeyword(), p.addInputButton(), p.inputList(), "左制动", nullptr},
-        {p.analogKeyword(), p.addAnalogButton(), p.analogList(), "电机", nullptr},
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "到位", nullptr},
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "m1", nullptr},
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "M1", nullptr},  // case counts
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "m1", "关键字重复！"},
-        {p.analogKeyword(), p.addAnalogButton(), p.analogList(), "电机", "关键字重复！"},
+        {p.inputs().keyword, p.inputs().add, p.inputs().list, "左制动", nullptr},
+        {p.analog().keyword, p.analog().add, p.analog().list, "电机", nullptr},
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "到位", nullptr},
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "m1", nullptr},
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "M1", nullptr},  // case counts
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "m1", "关键字重复！"},
+        {p.analog().keyword, p.analog().add, p.analog().list, "电机", "关键字重复！"},
         // A keyword the ini file cannot hold is refused with its reason.
-        {p.outputKeyword(), p.addOutputButton(), p.outputList(), "a,b", "关键字不能含有逗号“,”！"},
-        {p.inputKeyword(), p.addInputButton(), p.inputList(), "", "请填入通道项目关键字!"},
+        {p.outputs().keyword, p.outputs().add, p.outputs().list, "a,b", "关键字不能含有逗号“,”！"},
+        {p.inputs().keyword, p.inputs().add, p.inputs().list, "", "请填入通道项目关键字!"},
     };
     for (const Case& c : cases) {
         recorder.boxes.clear();
@@ -124,17 +124,17 @@ TEST_F(DialogTdsetTest, AddComparesKeywordsWithinOneListOnly) {
 TEST_F(DialogTdsetTest, SaveWritesTheListsAsShownAndReportsCompletion) {
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");
-    p.analogList()->SetItemText(1, 3, "7");  // out of range: saved as "0", still shown as 7
-    p.analogList()->SetItemText(1, 5, "kN");
-    p.inputList()->SetItemText(1, 2, "举升到位");
-    type(*p.analogKeyword(), "新");
-    p.OnAddAnalog();  // no number: its channel section is "通道"
-    p.analogList()->SetItemText(2, 2, "未接线");
+    p.analog().list->SetItemText(1, 3, "7");  // out of range: saved as "0", still shown as 7
+    p.analog().list->SetItemText(1, 5, "kN");
+    p.inputs().list->SetItemText(1, 2, "举升到位");
+    type(*p.analog().keyword, "新");
+    p.OnAdd(p.analog());  // no number: its channel section is "通道"
+    p.analog().list->SetItemText(2, 2, "未接线");
 
     QTest::mouseClick(p.saveButton(), Qt::LeftButton);
     ASSERT_EQ(recorder.boxes.size(), 1U);
     EXPECT_EQ(recorder.boxes[0].text, "该设备通道配置保存完毕！");
-    EXPECT_EQ(p.analogList()->GetItemText(1, 3), "7");  // the list is not corrected
+    EXPECT_EQ(p.analog().list->GetItemText(1, 3), "7");  // the list is not corrected
 
     const ChannelLists saved = ChannelStore(paths).LoadChannels("制动台");
     ASSERT_EQ(saved.analog.size(), 3U);
@@ -158,8 +158,8 @@ TEST_F(DialogTdsetTest, SaveWritesTheListsAsShownAndReportsCompletion) {
 
 TEST_F(DialogTdsetTest, SaveWithoutADeviceWritesUnderTheEmptyName) {
     Dialog_Tdset& p = open(kTwoStations);
-    type(*p.outputKeyword(), "灯");
-    p.OnAddOutput();
+    type(*p.outputs().keyword, "灯");
+    p.OnAdd(p.outputs());
     p.OnSave();
     EXPECT_EQ(messages(), std::vector<std::string>{"该设备通道配置保存完毕！"});
     EXPECT_EQ(ChannelStore(paths).LoadChannels("").outputs,
@@ -171,8 +171,8 @@ TEST_F(DialogTdsetTest, AFailedSaveIsNotReportedAsDone) {
     std::filesystem::create_directory(paths.calibIni);  // cannot be written as a file
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");
-    type(*p.analogKeyword(), "压力");
-    p.OnAddAnalog();
+    type(*p.analog().keyword, "压力");
+    p.OnAdd(p.analog());
     p.OnSave();
     ASSERT_EQ(recorder.boxes.size(), 1U);
     EXPECT_NE(recorder.boxes[0].text, "该设备通道配置保存完毕！");
@@ -184,10 +184,10 @@ TEST_F(DialogTdsetTest, AFailedSaveIsNotReportedAsDone) {
 TEST_F(DialogTdsetTest, ACellThatCannotBeSavedIsNamedAndNothingIsWritten) {
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");
-    type(*p.inputKeyword(), "新开关");
-    p.OnAddInput();
+    type(*p.inputs().keyword, "新开关");
+    p.OnAdd(p.inputs());
     const std::string before = readBytes(paths.calibIni);
-    p.analogList()->SetItemText(0, 2, "左\xF0\x9F\x98\x80");  // no GBK form
+    p.analog().list->SetItemText(0, 2, "左\xF0\x9F\x98\x80");  // no GBK form
     p.OnSave();
     ASSERT_EQ(recorder.boxes.size(), 1U);
     EXPECT_EQ(recorder.boxes[0].text,
@@ -200,14 +200,14 @@ TEST_F(DialogTdsetTest, ACellThatCannotBeSavedIsNamedAndNothingIsWritten) {
 TEST_F(DialogTdsetTest, AnotherDeviceDiscardsEditsWithoutAsking) {
     Dialog_Tdset& p = open(kTwoStations);
     pick(*p.deviceBox(), "制动台");
-    p.analogList()->SetItemText(0, 1, "99");
-    type(*p.inputKeyword(), "新开关");
-    p.OnAddInput();
+    p.analog().list->SetItemText(0, 1, "99");
+    type(*p.inputs().keyword, "新开关");
+    p.OnAdd(p.inputs());
 
     pick(*p.deviceBox(), "侧滑台");
     pick(*p.deviceBox(), "制动台");
-    EXPECT_EQ(p.analogList()->GetItemText(0, 1), "3");
-    EXPECT_EQ(p.inputList()->GetItemCount(), 2);
+    EXPECT_EQ(p.analog().list->GetItemText(0, 1), "3");
+    EXPECT_EQ(p.inputs().list->GetItemCount(), 2);
     EXPECT_TRUE(recorder.boxes.empty());
     EXPECT_EQ(IniFile(paths.calibIni).readString("制动台", "左制动", "", 10), "3");
 }

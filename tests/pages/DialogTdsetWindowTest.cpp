@@ -22,10 +22,11 @@ bool anyPixel(const QImage& image, Test test) {
 
 TEST_F(DialogTdsetTest, ListsAndRemarksShowTheirColours) {
     Dialog_Tdset& p = open(kTwoStations);
-    CEditListCtrl& list = *p.analogList();
+    CEditListCtrl& list = *p.analog().list;
     const QImage empty = list.viewport()->grab().toImage();
     // Every control has the dialog font, a list's header included.
-    EXPECT_EQ(p.inputList()->horizontalHeader()->font().family(), p.inputList()->font().family());
+    EXPECT_EQ(p.inputs().list->horizontalHeader()->font().family(),
+              p.inputs().list->font().family());
     EXPECT_EQ(empty.pixelColor(empty.width() / 2, empty.height() / 2), QColor(240, 247, 233));
 
     pick(*p.deviceBox(), "制动台");
@@ -61,7 +62,7 @@ TEST_F(DialogTdsetTest, OpensOnTheValuesTheProcessPublishes) {
     Dialog_Tdset p;
     EXPECT_EQ(itemsOf(*p.stationBox()), std::vector<std::string>{"2工位"});
     pick(*p.deviceBox(), "侧滑台");
-    EXPECT_EQ(p.analogList()->GetItemText(0, 1), "7");
+    EXPECT_EQ(p.analog().list->GetItemText(0, 1), "7");
     r.PageAreaRect = {30, 40, 759, 480};  // right and bottom exclusive
     p.tick();
     EXPECT_EQ(p.geometry(), QRect(30, 40, 729, 440));
@@ -108,7 +109,7 @@ class DialogTdsetKeysTest : public DialogTdsetTest {
 TEST_F(DialogTdsetKeysTest, EnterInACellKeepsTheTextAndClosesNothing) {
     Dialog_Tdset& p = *page;
     pick(*p.deviceBox(), "制动台");
-    CEditListCtrl& list = *p.analogList();
+    CEditListCtrl& list = *p.analog().list;
     const auto cell = [&list](int column) {
         return QPoint(list.columnViewportPosition(column) + 10,
                       list.rowViewportPosition(0) + list.rowHeight(0) / 2);
@@ -136,7 +137,7 @@ TEST_F(DialogTdsetKeysTest, EnterInACellKeepsTheTextAndClosesNothing) {
 
 TEST_F(DialogTdsetKeysTest, EnterAndEscapeInTheKeywordBoxStayInThePage) {
     Dialog_Tdset& p = *page;
-    for (QLineEdit* box : {p.analogKeyword(), p.inputKeyword(), p.outputKeyword()}) {
+    for (QLineEdit* box : {p.analog().keyword, p.inputs().keyword, p.outputs().keyword}) {
         box->setFocus();
         QTest::keyClicks(box, "door");
         QTest::keyClick(box, Qt::Key_Return);
@@ -146,7 +147,7 @@ TEST_F(DialogTdsetKeysTest, EnterAndEscapeInTheKeywordBoxStayInThePage) {
         EXPECT_EQ(box->text().toStdString(), "door");
     }
     // Enter adds nothing by itself: only the button does.
-    EXPECT_EQ(p.analogList()->GetItemCount(), 0);
+    EXPECT_EQ(p.analog().list->GetItemCount(), 0);
     EXPECT_TRUE(recorder.boxes.empty());
 }
 

@@ -136,9 +136,9 @@ void declareChannel(Guide& g) {
     choose(page.deviceBox(), "制动台");
     page.OnSelchangeDevice();
     // Typed through an input method: QTest types only ASCII keys.
-    page.analogKeyword()->setText(QStringLiteral("举升油压"));
-    page.addAnalogButton()->click();
-    CEditListCtrl& list = *page.analogList();
+    page.analog().keyword->setText(QStringLiteral("举升油压"));
+    page.analog().add->click();
+    CEditListCtrl& list = *page.analog().list;
     const int row = list.GetItemCount() - 1;
     list.SetItemText(row, 1, "7");
     list.SetItemText(row, 2, "举升器油压传感器");

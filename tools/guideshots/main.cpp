@@ -113,6 +113,21 @@ void chooseChannel(Dialog_Tdcab& page, const char* keyword) {
     missing(keyword);
 }
 
+// Brings the tab sheet's page `index` to the front, as a click on its tab does.
+void showPage(Guide& g, int index) {
+    g.window.tabSheet()->SetCurSel(index);
+    g.window.tick();
+}
+
+// The brake tester of station 1, on a page with the station and device boxes.
+template <class Page>
+void chooseBrakeTester(Page& page) {
+    choose(page.stationBox(), "1工位");
+    page.OnSelchangeStation();
+    choose(page.deviceBox(), "制动台");
+    page.OnSelchangeDevice();
+}
+
 // The password box component's login, before the main window shows.
 void login(Guide& g) {
     g.dialogs.expect([&g](QWidget& box) {
@@ -127,14 +142,10 @@ void login(Guide& g) {
 
 // 通道配置: a new analog channel on the brake tester, filled in, then saved.
 void declareChannel(Guide& g) {
-    g.window.tabSheet()->SetCurSel(0);
-    g.window.tick();
+    showPage(g, 0);
     Dialog_Tdset& page = *g.window.configPage();
     page.tick();
-    choose(page.stationBox(), "1工位");
-    page.OnSelchangeStation();
-    choose(page.deviceBox(), "制动台");
-    page.OnSelchangeDevice();
+    chooseBrakeTester(page);
     // Typed through an input method: QTest types only ASCII keys.
     page.analog().keyword->setText(QStringLiteral("举升油压"));
     page.analog().add->click();
@@ -151,14 +162,10 @@ void declareChannel(Guide& g) {
 
 // 通道标定: three known loads on 右制动力 (channel 2), each read when steady, then saved.
 void calibrate(Guide& g) {
-    g.window.tabSheet()->SetCurSel(1);
-    g.window.tick();
+    showPage(g, 1);
     Dialog_Tdcab& page = *g.window.calibPage();
     page.placeTick();
-    choose(page.stationBox(), "1工位");
-    page.OnSelchangeStation();
-    choose(page.deviceBox(), "制动台");
-    page.OnSelchangeDevice();
+    chooseBrakeTester(page);
     chooseChannel(page, "右制动力");
     const struct {
         const char* volts;
@@ -242,8 +249,7 @@ void refusedPoint(Guide& g) {
 
 // 标定记录: the channel just calibrated and checked, its history, and its report exported.
 void records(Guide& g) {
-    g.window.tabSheet()->SetCurSel(2);
-    g.window.tick();
+    showPage(g, 2);
     RecordsPage& page = *g.window.recordsPage();
     page.FollowPageArea();
     if (page.shownRecords().empty()) {

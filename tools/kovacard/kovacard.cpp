@@ -62,7 +62,6 @@ constexpr std::string_view kHelp =
 enum class Read { Analog, Freq, Count, In, Status };
 
 struct Arguments {
-    kova::tool::Options options;  // as read: --help and --version
     bool reset = false;
     std::vector<std::string> positional;
     std::optional<std::string> samples;
@@ -81,21 +80,22 @@ int usageError(const std::string& message) {
     return kova::tool::usageError("kovacard", message, kUsage);
 }
 
-// Options may stand anywhere, "--" ends them; a negative number is an argument. Returns an error
-// message, or "" when fine.
-std::string parseArguments(int argc, char** argv, Arguments& out) {
-    kova::tool::Options options;
-    const std::string error = kova::tool::parseOptions(
-        argc, argv, {{"--help", "--reset"}, {"--samples", "--period", "--times", "--wait"}, true},
-        options);
+// Options may stand anywhere, "--" ends them; a negative number is an argument.
+const kova::tool::Program kProgram{
+    "kovacard",
+    {{"--help", "--reset"}, {"--samples", "--period", "--times", "--wait"}, true},
+    kUsage,
+    kHelp};
+
+Arguments argumentsOf(kova::tool::Options& options) {
+    Arguments out;
     out.reset = options.has("--reset");
-    out.options = options;
     out.positional = std::move(options.positional);
     out.samples = options.value("--samples");
     out.period = options.value("--period");
     out.times = options.value("--times");
     out.wait = options.value("--wait");
-    return error;
+    return out;
 }
 
 std::optional<int> wholeNumber(std::string_view text) {
@@ -370,15 +370,9 @@ int run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Arguments args;
-    const std::string error = parseArguments(argc, argv, args);
-    if (const auto exit =
-            kova::tool::exitBeforeRunning("kovacard", args.options, error, kUsage, kHelp)) {
-        return *exit;
-    }
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    const int status = run(args);
-    std::cout.flush();
-    return status == kOk && !std::cout ? kFailed : status;
+    return kova::tool::runProgram(kProgram, argc, argv, [](kova::tool::Options& options) {
+        std::signal(SIGINT, onInterrupt);
+        std::signal(SIGTERM, onInterrupt);
+        return run(argumentsOf(options));
+    });
 }

@@ -54,7 +54,6 @@ constexpr std::string_view kHelp =
     "2 usage error.\n";
 
 struct Arguments {
-    kova::tool::Options options;  // as read: --help and --version
     std::vector<std::string> positional;
     std::optional<std::string> defaultValue;
     std::optional<std::string> size;
@@ -64,16 +63,15 @@ int usageError(const std::string& message) {
     return kova::tool::usageError("kovaini", message, kUsage);
 }
 
-// Options may stand anywhere; "--" ends them. Returns an error message, or "" when fine.
-std::string parseArguments(int argc, char** argv, Arguments& out) {
-    kova::tool::Options options;
-    const std::string error =
-        kova::tool::parseOptions(argc, argv, {{"--help"}, {"--default", "--size"}}, options);
-    out.options = options;
+// Options may stand anywhere; "--" ends them.
+const kova::tool::Program kProgram{"kovaini", {{"--help"}, {"--default", "--size"}}, kUsage, kHelp};
+
+Arguments argumentsOf(kova::tool::Options& options) {
+    Arguments out;
     out.positional = std::move(options.positional);
     out.defaultValue = options.value("--default");
     out.size = options.value("--size");
-    return error;
+    return out;
 }
 
 template <typename Number>
@@ -143,16 +141,10 @@ int run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Arguments args;
-    const std::string error = parseArguments(argc, argv, args);
-    if (const auto exit =
-            kova::tool::exitBeforeRunning("kovaini", args.options, error, kUsage, kHelp)) {
-        return *exit;
-    }
-    if (args.positional.empty()) {
-        return usageError("no command given");
-    }
-    const int status = run(args);
-    std::cout.flush();
-    return status == kOk && !std::cout ? kWriteFailed : status;
+    return kova::tool::runProgram(kProgram, argc, argv, [](kova::tool::Options& options) {
+        if (options.positional.empty()) {
+            return usageError("no command given");
+        }
+        return run(argumentsOf(options));
+    });
 }

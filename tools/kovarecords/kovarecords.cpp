@@ -173,22 +173,17 @@ int run(const std::vector<std::string>& args, const kova::tool::Options& options
 }  // namespace
 
 int main(int argc, char** argv) {
-    kova::tool::Options options;
-    const std::string error =
-        kova::tool::parseOptions(argc, argv, {{"--help"}, {"--station", "--device"}}, options);
-    if (const auto exit =
-            kova::tool::exitBeforeRunning("kovarecords", options, error, kUsage, kHelp)) {
-        return *exit;
-    }
-    if (options.positional.empty()) {
-        return usageError("no command given");
-    }
-    // Qt SQL finds its drivers through the application object; the report's fonts need a
-    // Gui one. A command-line program shows no window: no display is needed.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
-    const int status = run(options.positional, options);
-    std::cout.flush();
-    return status == kOk && !std::cout ? kFailed : status;
+    const kova::tool::Program program{
+        "kovarecords", {{"--help"}, {"--station", "--device"}}, kUsage, kHelp};
+    return kova::tool::runProgram(program, argc, argv, [argv](kova::tool::Options& options) {
+        if (options.positional.empty()) {
+            return usageError("no command given");
+        }
+        // Qt SQL finds its drivers through the application object; the report's fonts need a
+        // Gui one. A command-line program shows no window: no display is needed.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        int qtArgc = 1;
+        QGuiApplication app(qtArgc, argv);
+        return run(options.positional, options);
+    });
 }

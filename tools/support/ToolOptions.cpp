@@ -71,4 +71,17 @@ std::optional<int> exitBeforeRunning(std::string_view program, const Options& op
     return std::nullopt;
 }
 
+int runProgram(const Program& program, int argc, char** argv,
+               const std::function<int(Options&)>& run) {
+    Options options;
+    const std::string error = parseOptions(argc, argv, program.rules, options);
+    if (const auto exit =
+            exitBeforeRunning(program.name, options, error, program.usage, program.helpText)) {
+        return *exit;
+    }
+    const int status = run(options);
+    std::cout.flush();
+    return status == kExitOk && !std::cout ? kExitFailed : status;
+}
+
 }  // namespace kova::tool

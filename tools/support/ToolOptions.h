@@ -2,6 +2,7 @@
 // The command line of the small programs: options may stand anywhere, "--" ends them, and an
 // option with a value takes it as "--name=value" or as the next argument.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -49,5 +50,19 @@ int usageError(std::string_view program, std::string_view message, std::string_v
 std::optional<int> exitBeforeRunning(std::string_view program, const Options& options,
                                      const std::string& error, std::string_view usage,
                                      std::string_view helpText);
+
+// What a program is on the command line.
+struct Program {
+    std::string_view name;
+    OptionRules rules;
+    std::string_view usage;
+    std::string_view helpText;
+};
+
+// A program's whole run: reads the command line, ends as exitBeforeRunning decides, and else
+// returns what `run` returns on the options read. A run that succeeded but could not write its
+// output (a closed pipe, a full disk) has failed after all: kExitFailed.
+int runProgram(const Program& program, int argc, char** argv,
+               const std::function<int(Options&)>& run);
 
 }  // namespace kova::tool

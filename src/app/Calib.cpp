@@ -29,10 +29,9 @@ int main(int argc, char** argv) {
     const char* screenshotDir = std::getenv("KOVA_SCREENSHOT_DIR");
     // Without a display nobody can close a message box: it goes to standard error instead, and
     // the run still writes its pictures and ends.
-    kova::UnattendedDialogs unattended;
     std::optional<kova::ScopedDialogs> noDisplay;
     if (kova::screenshotsUnattended(screenshotDir)) {
-        noDisplay.emplace(unattended);
+        noDisplay.emplace(kova::unattendedDialogs());
     }
 
     kova::ApplicationWindows windows;

@@ -66,34 +66,41 @@ QtDialogs& qtDialogs() {
     return instance;
 }
 
+class UnattendedDialogs final : public Dialogs {
+  public:
+    void message(QWidget* /*parent*/, const std::string& text, const std::string& caption,
+                 MessageIcon /*icon*/) override {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+
+    bool question(QWidget* /*parent*/, const std::string& text, const std::string& caption,
+                  MessageIcon /*icon*/) override {
+        // Yes is the default button of the tool's questions.
+        std::fprintf(stderr, "%s: %s (是)\n", caption.c_str(), text.c_str());
+        return true;
+    }
+
+    int runModal(QDialog& dialog) override {
+        std::fprintf(stderr, "%s: not shown without a display\n",
+                     dialog.windowTitle().toUtf8().constData());
+        return QDialog::Rejected;
+    }
+
+    std::string saveFileName(QWidget* /*parent*/, const std::string& caption,
+                             const std::string& suggested, const std::string& /*filter*/) override {
+        std::fprintf(stderr, "%s: %s not saved without a display\n", caption.c_str(),
+                     suggested.c_str());
+        return {};
+    }
+};
+
 Dialogs* installed = nullptr;
 
 }  // namespace
 
-void UnattendedDialogs::message(QWidget* /*parent*/, const std::string& text,
-                                const std::string& caption, MessageIcon /*icon*/) {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-}
-
-bool UnattendedDialogs::question(QWidget* /*parent*/, const std::string& text,
-                                 const std::string& caption, MessageIcon /*icon*/) {
-    // Yes is the default button of the tool's questions.
-    std::fprintf(stderr, "%s: %s (是)\n", caption.c_str(), text.c_str());
-    return true;
-}
-
-int UnattendedDialogs::runModal(QDialog& dialog) {
-    std::fprintf(stderr, "%s: not shown without a display\n",
-                 dialog.windowTitle().toUtf8().constData());
-    return QDialog::Rejected;
-}
-
-std::string UnattendedDialogs::saveFileName(QWidget* /*parent*/, const std::string& caption,
-                                            const std::string& suggested,
-                                            const std::string& /*filter*/) {
-    std::fprintf(stderr, "%s: %s not saved without a display\n", caption.c_str(),
-                 suggested.c_str());
-    return {};
+Dialogs& unattendedDialogs() {
+    static UnattendedDialogs instance;
+    return instance;
 }
 
 Dialogs& dialogs() {

@@ -39,18 +39,9 @@ class Dialogs {
 
 // For a run nobody watches (no display): every message box and question goes to standard error
 // and is answered at once with its default button (OK, Yes); a nested dialog is not shown and
-// ends as Escape would end it. Nothing waits for a click that cannot come.
-class UnattendedDialogs final : public Dialogs {
-  public:
-    void message(QWidget* parent, const std::string& text, const std::string& caption,
-                 MessageIcon icon) override;
-    bool question(QWidget* parent, const std::string& text, const std::string& caption,
-                  MessageIcon icon) override;
-    int runModal(QDialog& dialog) override;
-    // Nobody can choose a file: nothing is saved.
-    std::string saveFileName(QWidget* parent, const std::string& caption,
-                             const std::string& suggested, const std::string& filter) override;
-};
+// ends as Escape would end it; nobody can choose a file, so nothing is saved. Nothing waits for a
+// click that cannot come.
+Dialogs& unattendedDialogs();
 
 // The implementation in use: real Qt dialogs unless one was installed.
 Dialogs& dialogs();

@@ -77,7 +77,7 @@ TEST(DialogsRecorderTest, ModalDialogsAreRecordedInTheOrderTheyOpen) {
 }
 
 TEST(UnattendedDialogsTest, AnswersWithTheDefaultAndNeverShowsADialog) {
-    UnattendedDialogs unattended;
+    Dialogs& unattended = unattendedDialogs();
     ::testing::internal::CaptureStderr();
     unattended.message(nullptr, "没有配置工位信息", "Calib", MessageIcon::Exclamation);
     EXPECT_TRUE(

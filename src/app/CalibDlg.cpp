@@ -78,19 +78,20 @@ CalibDlg::~CalibDlg() {
 }
 
 void CalibDlg::BuildControls() {
-    tabs_ = kova::place(new CTabSheet(this), kova::dialogUnitRect(7, 11, 495, 320));
-    pageArea_ = kova::place(new QLabel(this), kova::dialogUnitRect(13, 31, 486, 293));
-    pageArea_->lower();  // an empty marker under the tab sheet
-    hint_ = kova::placeLabel(kHint, this, kova::dialogUnitRect(200, 0, 234, 22));
-    hint_->setAttribute(Qt::WA_TranslucentBackground);
-    kova::paintText(*hint_, QColor(0, 0, 200));
-    status_ = kova::place(new QLabel(this), kova::dialogUnitRect(0, 358, 389, 13));
-    version_ = kova::placeLabel(kTemplateVersion, this, kova::dialogUnitRect(390, 358, 117, 13));
-    version_->setAlignment(Qt::AlignCenter);
-    exit_ =
+    ui_.tabSheet = kova::place(new CTabSheet(this), kova::dialogUnitRect(7, 11, 495, 320));
+    ui_.pageArea = kova::place(new QLabel(this), kova::dialogUnitRect(13, 31, 486, 293));
+    ui_.pageArea->lower();  // an empty marker under the tab sheet
+    ui_.hintLine = kova::placeLabel(kHint, this, kova::dialogUnitRect(200, 0, 234, 22));
+    ui_.hintLine->setAttribute(Qt::WA_TranslucentBackground);
+    kova::paintText(*ui_.hintLine, QColor(0, 0, 200));
+    ui_.statusLine = kova::place(new QLabel(this), kova::dialogUnitRect(0, 358, 389, 13));
+    ui_.versionLabel =
+        kova::placeLabel(kTemplateVersion, this, kova::dialogUnitRect(390, 358, 117, 13));
+    ui_.versionLabel->setAlignment(Qt::AlignCenter);
+    ui_.exitButton =
         kova::placeButton("退出", this, kova::dialogUnitRect(420, 334, 75, 19), &CalibDlg::OnExit);
-    restore_ = kova::placeButton("复位程序", this, kova::dialogUnitRect(12, 335, 79, 17),
-                                 &CalibDlg::OnRestoreDefaults);
+    ui_.restoreButton = kova::placeButton("复位程序", this, kova::dialogUnitRect(12, 335, 79, 17),
+                                          &CalibDlg::OnRestoreDefaults);
 }
 
 bool CalibDlg::Initialise() {
@@ -100,7 +101,7 @@ bool CalibDlg::Initialise() {
     setWindowIcon(kova::applicationIcon());
 
     // 2. Version label.
-    version_->setText(QString::fromStdString(kova::versionLabelText(rt_.systemLibrary)));
+    ui_.versionLabel->setText(QString::fromStdString(kova::versionLabelText(rt_.systemLibrary)));
 
     // 3. The control layout records the initial client size.
     layout_ = std::make_unique<CMoveControl>();
@@ -113,35 +114,35 @@ bool CalibDlg::Initialise() {
     OpenRecords();
 
     // 7. The pages; the calibration page is the visible one.
-    configPage_ = new Dialog_Tdset(
+    ui_.configPage = new Dialog_Tdset(
         kova::ChannelStore(rt_.channelIniPaths()),
-        [this] { return kova::qRectOf(rt_.PageAreaRect); }, tabs_);
-    calibPage_ = new Dialog_Tdcab(rt_, rt_.pageAverage, tabs_);
-    tabs_->AddPage(kConfigPageTitle, configPage_, Dialog_Tdset::kTemplateId);
-    tabs_->AddPage(kCalibPageTitle, calibPage_, Dialog_Tdcab::kTemplateId);
-    recordsPage_ = new RecordsPage(rt_, tabs_);
-    recordsPage_->workingChannel = [page = QPointer<Dialog_Tdcab>(calibPage_)] {
+        [this] { return kova::qRectOf(rt_.PageAreaRect); }, ui_.tabSheet);
+    ui_.calibPage = new Dialog_Tdcab(rt_, rt_.pageAverage, ui_.tabSheet);
+    ui_.tabSheet->AddPage(kConfigPageTitle, ui_.configPage, Dialog_Tdset::kTemplateId);
+    ui_.tabSheet->AddPage(kCalibPageTitle, ui_.calibPage, Dialog_Tdcab::kTemplateId);
+    ui_.recordsPage = new RecordsPage(rt_, ui_.tabSheet);
+    ui_.recordsPage->workingChannel = [page = QPointer<Dialog_Tdcab>(ui_.calibPage)] {
         return page != nullptr ? page->workingChannel() : std::nullopt;
     };
-    tabs_->AddPage(kRecordsPageTitle, recordsPage_, 0);
-    tabs_->Show();
-    tabs_->SetCurSel(1);
+    ui_.tabSheet->AddPage(kRecordsPageTitle, ui_.recordsPage, 0);
+    ui_.tabSheet->Show();
+    ui_.tabSheet->SetCurSel(1);
 
     // 8. Hint font.
-    hint_->setFont(hintFont());
+    ui_.hintLine->setFont(hintFont());
 
     // 9. Acquisition log.
     if (const auto failure = kova::openAcqLog(rt_, env_)) {
-        status_->setText(QString::fromStdString(*failure));
+        ui_.statusLine->setText(QString::fromStdString(*failure));
     }
     if (!records_->openError().empty()) {
-        status_->setText(QString::fromStdString(records_->openError()));
+        ui_.statusLine->setText(QString::fromStdString(records_->openError()));
     }
 
     // 10. The indicator images are drawn by the windows that show them.
 
     // 11. The LED client reports on the status line.
-    statusSink_ = std::make_unique<kova::StatusLine>(status_);
+    statusSink_ = std::make_unique<kova::StatusLine>(ui_.statusLine);
     rt_.ledClient.SetStatusWindow(statusSink_.get());
     rt_.showStatus = [sink = statusSink_.get()](const std::string& text) {
         sink->SetText(text.c_str());
@@ -208,7 +209,7 @@ void CalibDlg::RegisterWindow() {
 }
 
 void CalibDlg::tick() {
-    const QRect area(pageArea_->mapToGlobal(QPoint(0, 0)), pageArea_->size());
+    const QRect area(ui_.pageArea->mapToGlobal(QPoint(0, 0)), ui_.pageArea->size());
     rt_.PageAreaRect = {area.left(), area.top(), area.left() + area.width(),
                         area.top() + area.height()};
 }
@@ -229,7 +230,7 @@ std::int64_t CalibDlg::OnWindowMessage(const kova::WindowMessage& message) {
 }
 
 void CalibDlg::ShowCalibrationPage() {
-    tabs_->SetCurSel(1);
+    ui_.tabSheet->SetCurSel(1);
 }
 
 void CalibDlg::CleanUp() {
@@ -259,8 +260,8 @@ void CalibDlg::CleanUp() {
 
 void CalibDlg::EndDigitalTest() {
     // The outputs go low while the module still takes commands.
-    if (calibPage_ != nullptr) {
-        calibPage_->EndDigitalTest();
+    if (ui_.calibPage != nullptr) {
+        ui_.calibPage->EndDigitalTest();
     }
 }
 
@@ -326,7 +327,7 @@ void CalibDlg::keyPressEvent(QKeyEvent* event) {
 
 void CalibDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    if (layout_ != nullptr && tabs_ != nullptr) {
+    if (layout_ != nullptr && ui_.tabSheet != nullptr) {
         ApplyLayout();
     }
 }
@@ -334,7 +335,7 @@ void CalibDlg::resizeEvent(QResizeEvent* event) {
 void CalibDlg::ApplyLayout() {
     layout_->Layout();
     // The layout gives every control the dialog font; the hint line keeps its own.
-    hint_->setFont(hintFont());
+    ui_.hintLine->setFont(hintFont());
 }
 
 void CalibDlg::contextMenuEvent(QContextMenuEvent* event) {

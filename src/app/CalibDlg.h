@@ -66,16 +66,20 @@ class CalibDlg : public QDialog {
     // The closing clean-up: hardware module, sliding averages, "KOVA", log.
     void CleanUp();
 
-    CTabSheet* tabSheet() const { return tabs_; }
-    Dialog_Tdset* configPage() const { return configPage_; }
-    Dialog_Tdcab* calibPage() const { return calibPage_; }
-    RecordsPage* recordsPage() const { return recordsPage_; }
-    QLabel* statusLine() const { return status_; }
-    QLabel* versionLabel() const { return version_; }
-    QLabel* hintLine() const { return hint_; }
-    QLabel* pageArea() const { return pageArea_; }
-    QPushButton* exitButton() const { return exit_; }
-    QPushButton* restoreButton() const { return restore_; }
+    // The window's controls; the window owns them.
+    struct Controls {
+        CTabSheet* tabSheet = nullptr;
+        Dialog_Tdset* configPage = nullptr;
+        Dialog_Tdcab* calibPage = nullptr;
+        RecordsPage* recordsPage = nullptr;
+        QLabel* statusLine = nullptr;
+        QLabel* versionLabel = nullptr;
+        QLabel* hintLine = nullptr;
+        QLabel* pageArea = nullptr;
+        QPushButton* exitButton = nullptr;
+        QPushButton* restoreButton = nullptr;
+    };
+    const Controls& controls() const { return ui_; }
     const QTimer* pageAreaTimer() const { return timer_; }
     const kova::LoginRecord& loginRecord() const { return login_; }
     // Whether the closing clean-up has run.
@@ -102,19 +106,10 @@ class CalibDlg : public QDialog {
     std::optional<std::string> argument_;
 
     kova::LoginRecord login_;
-    Dialog_Tdset* configPage_ = nullptr;
-    Dialog_Tdcab* calibPage_ = nullptr;
-    RecordsPage* recordsPage_ = nullptr;
+    Controls ui_;
     std::unique_ptr<kova::RecordsStore> records_;
     std::unique_ptr<kova::RecordsSender> recordsSender_;  // with a site database
     std::unique_ptr<CMoveControl> layout_;
-    QLabel* version_ = nullptr;
-    QLabel* pageArea_ = nullptr;
-    QLabel* hint_ = nullptr;
-    QLabel* status_ = nullptr;
-    CTabSheet* tabs_ = nullptr;
-    QPushButton* exit_ = nullptr;
-    QPushButton* restore_ = nullptr;
     QTimer* timer_ = nullptr;
     std::unique_ptr<kova::StatusLine> statusSink_;
     std::unique_ptr<kova::QtMessageWindow> messageWindow_;

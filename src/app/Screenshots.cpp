@@ -19,12 +19,12 @@ namespace {
 // Picks the first device on both pages and the first channel on the calibration page, so the
 // pictures show declared channels, stored points and a live reading.
 void pickFirstChannel(CalibDlg& window) {
-    Dialog_Tdset& config = *window.configPage();
+    Dialog_Tdset& config = *window.controls().configPage;
     if (config.deviceBox()->count() > 0) {
         config.deviceBox()->setCurrentIndex(0);
         config.OnSelchangeDevice();
     }
-    Dialog_Tdcab& calib = *window.calibPage();
+    Dialog_Tdcab& calib = *window.controls().calibPage;
     if (calib.deviceBox()->count() > 0) {
         calib.deviceBox()->setCurrentIndex(0);
         calib.OnSelchangeDevice();
@@ -72,19 +72,19 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
                  {1, "calib-calibration-page.png"},
                  {2, "calib-records-page.png"}};
     for (const auto& shot : shots) {
-        window.tabSheet()->SetCurSel(shot.page);
+        window.controls().tabSheet->SetCurSel(shot.page);
         if (shot.page == 2) {
-            pickChannelWithRecords(*window.recordsPage());
+            pickChannelWithRecords(*window.controls().recordsPage);
         }
         // What the timers would do within their first periods: publish the page area, place the
         // page on it, take one sample.
         window.tick();
-        window.configPage()->tick();
-        window.calibPage()->placeTick();
-        window.recordsPage()->FollowPageArea();
+        window.controls().configPage->tick();
+        window.controls().calibPage->placeTick();
+        window.controls().recordsPage->FollowPageArea();
         // Enough ticks to fill the page's sliding average.
         for (int i = 0; i < Dialog_Tdcab::kSlidingLength + 1; ++i) {
-            window.calibPage()->tick();
+            window.controls().calibPage->tick();
         }
         QCoreApplication::processEvents();
         const QString path = dir.absoluteFilePath(QString::fromUtf8(shot.file));
@@ -96,7 +96,7 @@ QStringList saveScreenshots(CalibDlg& window, const QDir& dir) {
         }
     }
     std::fflush(stdout);
-    window.tabSheet()->SetCurSel(1);
+    window.controls().tabSheet->SetCurSel(1);
     return written;
 }
 

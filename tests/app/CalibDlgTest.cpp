@@ -91,9 +91,9 @@ TEST_F(CalibDlgTest, ACommandLineRectangleWithField4ZeroMovesTheWindowAndSkipsTh
     EXPECT_EQ(rt.MS, 50);
     EXPECT_EQ(rt.AVERNUM, 30);  // missing keys take their defaults
     EXPECT_TRUE(window.pageAreaTimer()->isActive());
-    EXPECT_EQ(window.tabSheet()->GetCurSel(), 1);  // the calibration page after start
-    EXPECT_TRUE(window.calibPage()->isVisibleTo(&window));
-    EXPECT_EQ(window.versionLabel()->text().toStdString(), "Ver:1.0.0 (stand-in)");
+    EXPECT_EQ(window.controls().tabSheet->GetCurSel(), 1);  // the calibration page after start
+    EXPECT_TRUE(window.controls().calibPage->isVisibleTo(&window));
+    EXPECT_EQ(window.controls().versionLabel->text().toStdString(), "Ver:1.0.0 (stand-in)");
     EXPECT_TRUE(recorder.boxes.empty());
     // Records go beside Calib.ini, in the name of the station's login when no box was asked.
     ASSERT_NE(rt.records, nullptr);
@@ -140,7 +140,7 @@ TEST_F(CalibDlgTest, ALogThatCannotBeOpenedShowsItsPathOnTheStatusLine) {
     env.setText(EnvRecord::kModuleDirOffset, notADirectory.string());
     CalibDlg window(rt, env, std::string_view("0,0,760,556,0"));
     ASSERT_TRUE(window.Initialise());
-    const std::string status = window.statusLine()->text().toStdString();
+    const std::string status = window.controls().statusLine->text().toStdString();
     EXPECT_NE(status.find("AcqData.log"), std::string::npos) << status;
     EXPECT_NE(status.find(" built fail!"), std::string::npos) << status;
 }
@@ -151,13 +151,14 @@ TEST_F(CalibDlgTest, ThePageSitsOnThePageAreaAgainOnePageTickAfterTheWindowMoves
     window.show();
     window.move(140, 90);
     window.tick();
-    const QRect area(window.pageArea()->mapToGlobal(QPoint(0, 0)), window.pageArea()->size());
+    const QRect area(window.controls().pageArea->mapToGlobal(QPoint(0, 0)),
+                     window.controls().pageArea->size());
     EXPECT_EQ(rt.PageAreaRect, (ScreenRect{area.left(), area.top(), area.left() + area.width(),
                                            area.top() + area.height()}));
-    window.calibPage()->placeTick();
-    window.configPage()->tick();
-    for (QWidget* page :
-         {static_cast<QWidget*>(window.calibPage()), static_cast<QWidget*>(window.configPage())}) {
+    window.controls().calibPage->placeTick();
+    window.controls().configPage->tick();
+    for (QWidget* page : {static_cast<QWidget*>(window.controls().calibPage),
+                          static_cast<QWidget*>(window.controls().configPage)}) {
         EXPECT_EQ(QRect(page->mapToGlobal(QPoint(0, 0)), page->size()), area);
     }
     window.OnExit();
@@ -170,14 +171,14 @@ TEST_F(CalibDlgTest, Message1039ShowsTheCalibrationPageFromEitherPage) {
     show.msg = CalibDlg::kShowCalibrationPage;
 
     window.OnWindowMessage(show);  // already shown: nothing changes
-    EXPECT_EQ(window.tabSheet()->GetCurSel(), 1);
+    EXPECT_EQ(window.controls().tabSheet->GetCurSel(), 1);
 
-    window.tabSheet()->SetCurSel(0);
+    window.controls().tabSheet->SetCurSel(0);
     // From another program, through the transport, to the title in another letter case.
     ASSERT_TRUE(postWindowMessage("CALIB", show).delivered);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.tabSheet()->GetCurSel() == 1; }));
-    EXPECT_TRUE(window.calibPage()->isVisibleTo(&window));
-    EXPECT_FALSE(window.configPage()->isVisibleTo(&window));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.controls().tabSheet->GetCurSel() == 1; }));
+    EXPECT_TRUE(window.controls().calibPage->isVisibleTo(&window));
+    EXPECT_FALSE(window.controls().configPage->isVisibleTo(&window));
 
     WindowMessage copy;
     copy.msg = kCopyDataMessage;
@@ -236,8 +237,8 @@ TEST_F(CalibDlgTest, EnterInAPageFieldKeepsTheToolEscapeInTheWindowExitsWithClea
     CalibDlg window(rt, env, std::string_view("0,0,761,557,0"));
     ASSERT_TRUE(window.Initialise());
     window.show();
-    QTest::keyClick(window.calibPage()->trueValueField(), Qt::Key_Return);
-    QTest::keyClick(window.calibPage()->trueValueField(), Qt::Key_Escape);
+    QTest::keyClick(window.controls().calibPage->trueValueField(), Qt::Key_Return);
+    QTest::keyClick(window.controls().calibPage->trueValueField(), Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.cleanedUp());
 
@@ -254,8 +255,8 @@ TEST_F(CalibDlgTest, OutputsSwitchedOnInTheDigitalTestAreLowBeforeTheModuleClose
     for (const auto& end : endings) {
         CalibDlg window(rt, env, std::string_view("0,0,761,557,0"));
         ASSERT_TRUE(window.Initialise());
-        window.calibPage()->OnDigitalTest();
-        auto* digit = window.calibPage()->findChild<Dialog_Digit*>();
+        window.controls().calibPage->OnDigitalTest();
+        auto* digit = window.controls().calibPage->findChild<Dialog_Digit*>();
         ASSERT_NE(digit, nullptr);
         digit->outputButton(3)->click();
         digit->outputButton(17)->click();

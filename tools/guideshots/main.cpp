@@ -83,7 +83,7 @@ void applyVolts(Guide& g, int channel, const char* level) {
     editCard(g,
              {{section, "Mode", "constant"}, {section, "Level", level}, {section, "Noise", "0"}});
     for (int i = 0; i < kSteadyTicks; ++i) {
-        g.window.calibPage()->tick();
+        g.window.controls().calibPage->tick();
     }
 }
 
@@ -115,7 +115,7 @@ void chooseChannel(Dialog_Tdcab& page, const char* keyword) {
 
 // Brings the tab sheet's page `index` to the front, as a click on its tab does.
 void showPage(Guide& g, int index) {
-    g.window.tabSheet()->SetCurSel(index);
+    g.window.controls().tabSheet->SetCurSel(index);
     g.window.tick();
 }
 
@@ -143,7 +143,7 @@ void login(Guide& g) {
 // 通道配置: a new analog channel on the brake tester, filled in, then saved.
 void declareChannel(Guide& g) {
     showPage(g, 0);
-    Dialog_Tdset& page = *g.window.configPage();
+    Dialog_Tdset& page = *g.window.controls().configPage;
     page.tick();
     chooseBrakeTester(page);
     // Typed through an input method: QTest types only ASCII keys.
@@ -163,7 +163,7 @@ void declareChannel(Guide& g) {
 // 通道标定: three known loads on 右制动力 (channel 2), each read when steady, then saved.
 void calibrate(Guide& g) {
     showPage(g, 1);
-    Dialog_Tdcab& page = *g.window.calibPage();
+    Dialog_Tdcab& page = *g.window.controls().calibPage;
     page.placeTick();
     chooseBrakeTester(page);
     chooseChannel(page, "右制动力");
@@ -183,7 +183,7 @@ void calibrate(Guide& g) {
 
 // 标定校验 with the LED board, and the acquisition settings behind the maintenance password.
 void check(Guide& g) {
-    Dialog_Tdcab& page = *g.window.calibPage();
+    Dialog_Tdcab& page = *g.window.controls().calibPage;
     page.sendToLedBox()->setChecked(true);
     applyVolts(g, 2, "1.7");
     g.dialogs.expect([&g](QWidget& modal) {
@@ -221,7 +221,7 @@ void check(Guide& g) {
 
 // 数字通道测试: two outputs switched on, the inputs read.
 void digitalTest(Guide& g) {
-    Dialog_Tdcab& page = *g.window.calibPage();
+    Dialog_Tdcab& page = *g.window.controls().calibPage;
     page.OnDigitalTest();
     auto* digit = page.findChild<Dialog_Digit*>();
     if (digit == nullptr) {
@@ -241,7 +241,7 @@ void digitalTest(Guide& g) {
 
 // A point without its true value: the message the guide's table of messages shows.
 void refusedPoint(Guide& g) {
-    Dialog_Tdcab& page = *g.window.calibPage();
+    Dialog_Tdcab& page = *g.window.controls().calibPage;
     page.trueValueField()->clear();
     expectMessage(g, "message-no-true-value.png");
     page.OnAdd();
@@ -250,7 +250,7 @@ void refusedPoint(Guide& g) {
 // 标定记录: the channel just calibrated and checked, its history, and its report exported.
 void records(Guide& g) {
     showPage(g, 2);
-    RecordsPage& page = *g.window.recordsPage();
+    RecordsPage& page = *g.window.controls().recordsPage;
     page.FollowPageArea();
     if (page.shownRecords().empty()) {
         missing("records of the channel just checked");

@@ -1,6 +1,7 @@
 #include "led/LedProtocol.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "platform/TextCodec.h"
@@ -13,6 +14,20 @@ constexpr std::size_t kValue1At = 10;
 constexpr std::size_t kValue2At = 14;
 constexpr std::size_t kValue3At = 18;
 constexpr std::size_t kText2At = 22;
+
+// The protocol's commands: the length word each travels in, and its name in logs.
+struct LedCommandRow {
+    LedCommand command;
+    std::uint32_t lengthWord;
+    std::string_view name;
+};
+
+constexpr std::array<LedCommandRow, 4> kLedCommands{{
+    {LedCommand::Init, kLedInitCommand, "init"},
+    {LedCommand::Close, kLedCloseCommand, "close"},
+    {LedCommand::Clear, kLedClearCommand, "clear"},
+    {LedCommand::Write, kLedWriteCommand, "write"},
+}};
 
 void putText(LedSetupRecord& record, std::size_t at, std::string_view utf8) {
     const std::string gbk = utf8ToGbk(utf8);
@@ -92,43 +107,26 @@ LedRequest decodeLedMessage(const WindowMessage& message) {
     if (message.msg != kCopyDataMessage) {
         return request;
     }
-    switch (message.cbData) {
-        case kLedInitCommand:
-            request.command = LedCommand::Init;
-            request.setup = unpackLedSetup(message.data);
-            break;
-        case kLedCloseCommand:
-            request.command = LedCommand::Close;
-            break;
-        case kLedClearCommand:
-            request.command = LedCommand::Clear;
-            break;
-        case kLedWriteCommand: {
-            request.command = LedCommand::Write;
-            const std::string_view block = message.data;
-            request.text = gbkToUtf8(block.substr(0, block.find('\0')));
-            break;
-        }
-        default:
-            break;
+    const auto row =
+        std::find_if(kLedCommands.begin(), kLedCommands.end(),
+                     [&](const LedCommandRow& r) { return r.lengthWord == message.cbData; });
+    if (row == kLedCommands.end()) {
+        return request;
+    }
+    request.command = row->command;
+    if (request.command == LedCommand::Init) {
+        request.setup = unpackLedSetup(message.data);
+    } else if (request.command == LedCommand::Write) {
+        const std::string_view block = message.data;
+        request.text = gbkToUtf8(block.substr(0, block.find('\0')));
     }
     return request;
 }
 
 std::string_view ledCommandName(LedCommand command) {
-    switch (command) {
-        case LedCommand::Init:
-            return "init";
-        case LedCommand::Close:
-            return "close";
-        case LedCommand::Clear:
-            return "clear";
-        case LedCommand::Write:
-            return "write";
-        case LedCommand::Other:
-            break;
-    }
-    return "other";
+    const auto row = std::find_if(kLedCommands.begin(), kLedCommands.end(),
+                                  [&](const LedCommandRow& r) { return r.command == command; });
+    return row == kLedCommands.end() ? "other" : row->name;
 }
 
 }  // namespace kova

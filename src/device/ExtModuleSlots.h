@@ -230,12 +230,13 @@ consteval std::size_t slotOf(std::string_view name, int occurrence = 1) {
 template <SlotKind K>
 struct SlotDefaults;
 
-// A result that comes back as the entry point gives it, with its two fixed defaults.
-template <class R, R Absent, R Failed>
+// A result that comes back as the entry point gives it, with its two fixed defaults (given as
+// integers for a float result: not every compiler the tools use takes a float template argument).
+template <class R, auto Absent, auto Failed>
 struct PassedThrough {
     using Raw = R;
-    static R absent() { return Absent; }
-    static R failed() { return Failed; }
+    static R absent() { return static_cast<R>(Absent); }
+    static R failed() { return static_cast<R>(Failed); }
     static R result(Raw r) { return r; }
 };
 
@@ -251,7 +252,7 @@ struct SlotDefaults<SlotKind::IntZero> : PassedThrough<int, 0, 0> {};
 template <>
 struct SlotDefaults<SlotKind::IntZeroOrMinusOne> : PassedThrough<int, 0, -1> {};
 template <>
-struct SlotDefaults<SlotKind::Real> : PassedThrough<float, -10000.0f, -10000.0f> {};
+struct SlotDefaults<SlotKind::Real> : PassedThrough<float, -10000, -10000> {};
 template <>
 struct SlotDefaults<SlotKind::DevVersionText>
     : PassedThrough<const char*, kDevVersionAbsent, kDevVersionFailed> {};

@@ -23,7 +23,7 @@ namespace kova::guide {
 // run.
 class Camera {
   public:
-    explicit Camera(QDir dir) : dir_(std::move(dir)) {}
+    explicit Camera(const QDir& dir) : dir_(dir) {}
     void shoot(QWidget& window, const char* file);
     // Where a file of the tour's goes: beside the pictures.
     std::string path(const char* file) const {

@@ -48,7 +48,10 @@ class BenchFile {
                 volt += kova::formatFixed(i * 0.1, 3) + ",";
                 data += kova::formatFixed(i * 123.456, 3) + ",";
             }
-            section += volt + "\r\n" + data + "\r\n";
+            section += volt;
+            section += "\r\n";
+            section += data;
+            section += "\r\n";
             for (int p = 0; section.size() + 2 < perSection; ++p) {
                 section += "Param" + std::to_string(p) + "=" + std::to_string(p * 7) + "\r\n";
             }
@@ -73,7 +76,7 @@ void BM_StatOfTheFile(benchmark::State& state) {
     const std::string& path = benchFile().path();
     struct stat st {};
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(::stat(path.c_str(), &st));
     }
     statNanoseconds = kova::bench::meanNanoseconds(start, state);
@@ -86,7 +89,7 @@ void BM_RepeatedRead(benchmark::State& state) {
     const kova::IniFile file(benchFile().path());
     int s = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(file.readString(std::to_string(s), "Volt", "", 1224));
         s = (s + 37) % kSections;
     }
@@ -105,7 +108,7 @@ void BM_RepeatedReadByDrive(benchmark::State& state) {
     const kova::IniFile file("K:\\Calib.ini");
     int s = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(file.readString(std::to_string(s), "Volt", "", 1224));
         s = (s + 37) % kSections;
     }
@@ -124,7 +127,7 @@ void BM_FirstReadAfterChange(benchmark::State& state) {
     struct stat st {};
     ::stat(path.c_str(), &st);
     timespec stamp = st.st_mtim;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         state.PauseTiming();
         stamp.tv_nsec = (stamp.tv_nsec + 1) % 1000000000L;  // another version of the file
         const timespec times[2] = {{0, UTIME_OMIT}, stamp};
@@ -140,7 +143,7 @@ void BM_OneWrite(benchmark::State& state) {
     benchFile().reset();
     const kova::IniFile file(benchFile().path());
     int n = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         if (!file.writeString(std::to_string(n % kSections), "JingDu", std::to_string(n))) {
             state.SkipWithError("write failed");
         }
@@ -163,7 +166,7 @@ void BM_ThousandWrites(benchmark::State& state, bool grouped) {
     benchFile().reset();
     const kova::IniFile file(benchFile().path());
     int round = 0;
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         state.PauseTiming();
         const std::vector<kova::IniWrite> writes = thousandWrites(++round);
         state.ResumeTiming();

@@ -5,7 +5,6 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <unordered_map>
 
@@ -37,13 +36,21 @@ struct ParsedTable {
 // document keeps its address from naming another version.
 class ParsedTables {
   public:
-    std::optional<ParsedTable> find(const std::shared_ptr<const IniDocument>& file, int channel) {
+    // Runs use(table) on the channel's parsed table when `file` is the version it was parsed
+    // from; false when it is not there. The table is used in place: a copy of its 400 bytes
+    // would cost as much as the rest of a repeated read.
+    template <class Use>
+    bool use(const std::shared_ptr<const IniDocument>& file, int channel, Use&& use) {
         const std::lock_guard lock(mutex_);
         if (file != file_) {
-            return std::nullopt;
+            return false;
         }
         const auto it = tables_.find(channel);
-        return it == tables_.end() ? std::nullopt : std::optional(it->second);
+        if (it == tables_.end()) {
+            return false;
+        }
+        use(it->second);
+        return true;
     }
 
     void store(const std::shared_ptr<const IniDocument>& file, int channel,
@@ -84,15 +91,17 @@ void readCalibTable(const IniFile& ini, int channel, CalibTable& table) {
     // Both keys from one version of the file: a writer replacing the table between two reads
     // would otherwise pair one table's voltages with another's true values.
     const auto file = ini.snapshot();
-    std::optional<ParsedTable> parsed = parsedTables().find(file, channel);
-    if (!parsed) {
-        parsed = parseTable(*file, channel);
-        parsedTables().store(file, channel, *parsed);
-    }
     // Only the entries read are written: the others keep what the caller's table held.
-    std::copy_n(parsed->volt.begin(), parsed->voltCount, table.volt);
-    std::copy_n(parsed->data.begin(), parsed->dataCount, table.data);
-    table.count = parsed->dataCount;
+    const auto fill = [&table](const ParsedTable& parsed) {
+        std::copy_n(parsed.volt.begin(), parsed.voltCount, table.volt);
+        std::copy_n(parsed.data.begin(), parsed.dataCount, table.data);
+        table.count = parsed.dataCount;
+    };
+    if (!parsedTables().use(file, channel, fill)) {
+        const ParsedTable parsed = parseTable(*file, channel);
+        parsedTables().store(file, channel, parsed);
+        fill(parsed);
+    }
 }
 
 namespace {

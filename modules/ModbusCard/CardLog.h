@@ -13,7 +13,7 @@ namespace modbuscard {
 
 class CardLog {
   public:
-    static constexpr std::uintmax_t kLimitBytes = 1024 * 1024;
+    static constexpr std::uintmax_t kLimitBytes = std::uintmax_t{1024} * 1024;
 
     explicit CardLog(std::filesystem::path file, std::uintmax_t limitBytes = kLimitBytes)
         : file_(std::move(file)), limit_(limitBytes) {}

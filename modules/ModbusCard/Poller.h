@@ -17,7 +17,7 @@
 #include "Readings.h"
 #include "RegisterPlan.h"
 
-struct _modbus;
+struct _modbus;  // NOLINT(bugprone-reserved-identifier): the library's own name for its context
 
 namespace modbuscard {
 

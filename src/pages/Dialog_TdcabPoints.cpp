@@ -58,6 +58,7 @@ void Dialog_Tdcab::OnAdd() {
     const std::string volt = kova::textOf(*voltField_);
     const std::string trueValue = kova::textOf(*trueValueField_);
     std::vector<std::string> volts;
+    volts.reserve(static_cast<std::size_t>(pointsList_->GetItemCount()));
     for (int row = 0; row < pointsList_->GetItemCount(); ++row) {
         volts.push_back(pointCell(*pointsList_, row, 0));
     }
@@ -87,6 +88,7 @@ void Dialog_Tdcab::OnClear() {
 
 std::vector<kova::CalibRow> Dialog_Tdcab::pointRows() const {
     std::vector<kova::CalibRow> rows;
+    rows.reserve(static_cast<std::size_t>(pointsList_->GetItemCount()));
     for (int row = 0; row < pointsList_->GetItemCount(); ++row) {
         rows.push_back({pointCell(*pointsList_, row, 0), pointCell(*pointsList_, row, 1)});
     }

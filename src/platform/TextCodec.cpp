@@ -29,9 +29,14 @@ struct GbkTables {
     std::array<std::uint16_t, 0x10000> encode{};
 };
 
+// What iconv_open gives when it cannot convert.
+iconv_t iconvFailed() {
+    return reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr): iconv's own value
+}
+
 iconv_t openDecoder() {
     iconv_t cd = iconv_open("UTF-16LE", "CP936");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (cd == iconvFailed()) {
         cd = iconv_open("UTF-16LE", "GBK");
     }
     return cd;
@@ -60,7 +65,7 @@ const GbkTables& tables() {
         }
         result->encode[kEuro] = 0x80;
         iconv_t cd = openDecoder();
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
+        if (cd == iconvFailed()) {
             return result;  // only ASCII then; every other byte decodes as U+FFFD
         }
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {

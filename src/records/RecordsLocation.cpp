@@ -11,7 +11,7 @@ namespace {
 // Room for a URL with host, user and password.
 constexpr std::size_t kUrlBytes = 1024;
 
-std::string trimmed(std::string text) {
+std::string trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string::npos) {
         return {};

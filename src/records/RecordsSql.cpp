@@ -95,7 +95,7 @@ std::string insertCheckRows(QSqlDatabase& db, const CalibRecord& r) {
     for (std::size_t i = 0; i < r.rows.size(); ++i) {
         const CheckRowError& row = e.rows[i];
         QSqlQuery query(db);
-        const std::string error =
+        std::string error =
             run(query,
                 "INSERT INTO check_rows (record_id, row_no, reading_value, reference_value,"
                 " error_value, percent_of_reference, percent_of_full_scale)"
@@ -146,7 +146,7 @@ std::string loadCheckRows(QSqlDatabase& db, std::vector<CalibRecord>& records) {
     }
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    const std::string error = run(
+    std::string error = run(
         query,
         "SELECT record_id, reading_value, reference_value FROM check_rows WHERE record_id IN (" +
             marks.join(", ") + ") ORDER BY record_id, row_no",

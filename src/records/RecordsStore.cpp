@@ -380,6 +380,7 @@ std::vector<RecordChannel> RecordsStore::channels() {
         }
     }
     std::vector<RecordChannel> result;
+    result.reserve(known.size());
     for (auto& [key, channel] : known) {
         result.push_back(std::move(channel));
     }

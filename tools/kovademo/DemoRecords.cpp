@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     second.before = first.after;
     // The table Calib.ini of the demo holds.
     second.after = {volts.volt, "0.000,750.000,1500.000,2250.000,3000.000,"};
-    kova::CalibRecord check = demoRecord(kova::RecordKind::Check, now - 2 * kDayMs + 20 * 60000);
+    kova::CalibRecord check =
+        demoRecord(kova::RecordKind::Check, now - 2 * kDayMs + std::int64_t{20} * 60000);
     check.after = second.after;
     check.rows = {{0.0, 0.0}, {748.6, 750.0}, {1502.3, 1500.0}, {2246.1, 2250.0}, {2996.4, 3000.0}};
     check.tolerancePercent = 1.0;

@@ -35,6 +35,7 @@ std::vector<QPointF> tablePoints(const StoredTable& table) {
     std::array<float, kCalibTablePoints> data{};
     const int count = std::min(parseCalibList(table.volt, volt), parseCalibList(table.data, data));
     std::vector<QPointF> points;
+    points.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i) {
         points.emplace_back(volt[static_cast<std::size_t>(i)], data[static_cast<std::size_t>(i)]);
     }
@@ -78,6 +79,7 @@ double voltageFor(const std::vector<QPointF>& curve, double value) {
 void drawReportPlot(QPainter& painter, const QRectF& area, const std::vector<QPointF>& curve,
                     const std::vector<CheckReading>& rows, const QString& unit) {
     std::vector<QPointF> checks;
+    checks.reserve(rows.size());
     for (const CheckReading& row : rows) {
         checks.emplace_back(voltageFor(curve, row.reading), row.reference);
     }
